@@ -1,0 +1,13 @@
+// The real system port.
+#pragma once
+
+#include "platform/system_port.h"
+
+namespace zephyr {
+
+class SystemWin32 final : public SystemPort {
+ public:
+  bool GetVersionEx(OsVersionInfo* info) override;
+};
+
+}  // namespace zephyr
