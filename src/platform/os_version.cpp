@@ -43,7 +43,7 @@ int GetOSVersionIndex(SystemPort& system) {
   OsVersionInfo info{};
   info.dwOSVersionInfoSize = sizeof info;
   // The result is not examined: a failed call leaves the cleared record, platform 0.
-  system.GetVersionEx(&info);
+  system.GetVersionRecord(&info);
   return VersionIndexOf(info);
 }
 

@@ -25,9 +25,9 @@ class SystemPort {
  public:
   virtual ~SystemPort() = default;
 
-  // GetVersionExA: fills the record whose size field the caller set; false on failure, when the
+  // GetVersionExA (named apart from the <windows.h> macro): fills the record whose size field the caller set; false on failure, when the
   // record may be left as it was.
-  virtual bool GetVersionEx(OsVersionInfo* info) = 0;
+  virtual bool GetVersionRecord(OsVersionInfo* info) = 0;
 };
 
 }  // namespace zephyr

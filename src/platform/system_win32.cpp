@@ -12,7 +12,7 @@ static_assert(offsetof(OSVERSIONINFOA, dwPlatformId) == offsetof(OsVersionInfo, 
 static_assert(kVerPlatformWin32Windows == VER_PLATFORM_WIN32_WINDOWS &&
               kVerPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
 
-bool SystemWin32::GetVersionEx(OsVersionInfo* info) {
+bool SystemWin32::GetVersionRecord(OsVersionInfo* info) {
   // The records share their layout; going through the platform's own type keeps the call honest.
   OSVERSIONINFOA record;
   static_assert(sizeof record == sizeof *info);

@@ -7,7 +7,7 @@ namespace zephyr {
 
 class SystemWin32 final : public SystemPort {
  public:
-  bool GetVersionEx(OsVersionInfo* info) override;
+  bool GetVersionRecord(OsVersionInfo* info) override;
 };
 
 }  // namespace zephyr

@@ -99,11 +99,11 @@ RegKey FakeRegistry::Issue(std::shared_ptr<Node> node, std::uint32_t access) {
 
 RegStatus FakeRegistry::Walk(const Handle& from, std::string_view path, bool create,
                              std::uint32_t access, std::shared_ptr<Node>* found) {
-  // One trailing backslash is tolerated; a leading one or an empty component is a bad path.
-  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  // A path may not start with a backslash; repeated and trailing ones count as one separator.
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   std::shared_ptr<Node> node = from.node;
   for (std::string_view part : SplitPath(path)) {
-    if (part.empty()) return kErrorBadPathname;
+    if (part.empty()) continue;
     auto next = node->subkeys.find(part);
     if (next == node->subkeys.end()) {
       if (!create) return kErrorFileNotFound;

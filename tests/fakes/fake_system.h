@@ -24,7 +24,7 @@ class FakeSystem final : public SystemPort {
 
   int versionQueries = 0;
 
-  bool GetVersionEx(OsVersionInfo* info) override {
+  bool GetVersionRecord(OsVersionInfo* info) override {
     ++versionQueries;
     // GetVersionExA refuses a record whose size field is not set.
     if (failVersionQuery_ || info->dwOSVersionInfoSize != sizeof(OsVersionInfo)) return false;

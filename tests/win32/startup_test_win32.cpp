@@ -1,0 +1,116 @@
+// Starts the real zephyrnet.exe as a user would, finds its window by the automation contract,
+// reads its version resource and manifest, and closes it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace zephyr::testing {
+namespace {
+
+std::string ProgramPath() {
+  char self[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path(self, length);
+  return path.substr(0, path.find_last_of("\\/") + 1) + ZEPHYR_EXE_PATH;
+}
+
+std::string NameProperty(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "Name")));
+  if (!atom) return {};
+  char name[256];
+  const UINT length = GlobalGetAtomNameA(atom, name, sizeof name);
+  return std::string(name, length);
+}
+
+struct Search {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchProgramWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == search->processId && IsWindowVisible(hwnd) && NameProperty(hwnd) == "frmMain") {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindProgramWindow(DWORD processId) {
+  Search search{processId, nullptr};
+  EnumWindows(MatchProgramWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string VersionString(const std::string& file, const char* field) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+  if (!size) return {};
+  std::string block(size, '\0');
+  if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return {};
+  char* text = nullptr;
+  UINT length = 0;
+  const std::string query = std::string("\\StringFileInfo\\040904B0\\") + field;
+  if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length) ||
+      length == 0) {
+    return {};
+  }
+  return std::string(text);
+}
+
+TEST(Startup, TheProgramCarriesItsVersionAndManifest) {
+  const std::string program = ProgramPath();
+  EXPECT_EQ(VersionString(program, "ProductName"), "Zephyrnet");
+  const std::string version = VersionString(program, "FileVersion");
+  EXPECT_EQ(version.rfind("1.0.0.", 0), 0u) << version;
+
+  HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_TRUE(module);
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_TRUE(found) << "no application manifest";
+  const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+  const std::string manifest(data, SizeofResource(module, found));
+  FreeLibrary(module);
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(manifest.find("<dpiAware>true</dpiAware>"), std::string::npos);
+}
+
+TEST(Startup, TheWindowOpensCaptionedZephyrnetAndClosesCleanly) {
+  std::string commandLine = "\"" + ProgramPath() + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process))
+      << "cannot start " << commandLine;
+
+  HWND window = nullptr;
+  for (int attempt = 0; attempt < 200 && !window; ++attempt) {
+    window = FindProgramWindow(process.dwProcessId);
+    if (!window) Sleep(100);
+  }
+  if (window) {
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Zephyrnet");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  } else {
+    ADD_FAILURE() << "no window named frmMain appeared within 20 s";
+    TerminateProcess(process.hProcess, 99);
+  }
+
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+}  // namespace
+}  // namespace zephyr::testing
