@@ -115,6 +115,26 @@ RegStatus SetRegistryValue(RegistryPort& registry, RegKey hive, std::string_view
   return registry.SetValueEx(key.get(), std::string(valueName), kRegDword, data, sizeof data);
 }
 
+std::optional<std::vector<std::string>> EnumerateSubkeys(RegistryPort& registry, RegKey hive,
+                                                         std::string_view listPath) {
+  ScopedRegKey key(registry);
+  if (registry.OpenKey(hive, std::string(listPath), key.Receive()) != kErrorSuccess) {
+    return std::nullopt;
+  }
+  const RegKey list = key.get();
+  if (list == hive) key.Release();
+
+  constexpr std::uint32_t kNameCapacity = 255;
+  std::vector<std::string> names;
+  for (std::uint32_t index = 0;; ++index) {
+    char name[kNameCapacity];
+    std::uint32_t length = kNameCapacity;
+    if (registry.EnumKeyEx(list, index, name, &length) != kErrorSuccess) break;
+    names.emplace_back(name, std::min(length, kNameCapacity));
+  }
+  return names;
+}
+
 std::string CRegister::TrimSlashes(std::string_view path) {
   if (!path.empty() && path.front() == '\\') path.remove_prefix(1);
   if (!path.empty() && path.back() == '\\') path.remove_suffix(1);

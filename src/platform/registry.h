@@ -80,6 +80,12 @@ RegStatus SetRegistryValue(RegistryPort& registry, RegKey hive, std::string_view
                            std::string_view valueName, std::uint32_t valueType,
                            const RegistryValue& value, bool deleteValue);
 
+// The names of the subkeys of hive\listPath, in enumeration order, through RegOpenKeyA and
+// RegEnumKeyExA with a 255-character name buffer. Nothing when the key cannot be opened. The
+// enumeration stops at the first index that reports no more items (or any other failure).
+std::optional<std::vector<std::string>> EnumerateSubkeys(RegistryPort& registry, RegKey hive,
+                                                         std::string_view listPath);
+
 // Stateless registry helper. In its operations a value name of "*" stands for the key's default
 // (unnamed) value, and a section path may carry one leading and one trailing backslash.
 class CRegister {

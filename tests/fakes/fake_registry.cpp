@@ -186,7 +186,18 @@ RegStatus FakeRegistry::SetValueEx(RegKey key, const std::string& name, std::uin
   if (handle->node->deleted) return kErrorKeyDeleted;
   if (!(handle->access & kKeySetValue)) return kErrorAccessDenied;
   if (size && !data) return kErrorInvalidParameter;
+  if (onChange_) onChange_();
   StoredValue value{type, std::vector<std::uint8_t>(data, data + size)};
+  std::string detail;
+  if (type == kRegDword && size == 4) {
+    detail = "dword " + std::to_string(data[0] | data[1] << 8 | data[2] << 16 |
+                                       static_cast<std::uint32_t>(data[3]) << 24);
+  } else if (type == kRegSz) {
+    detail = "sz \"" + value.Text() + "\"";
+  } else {
+    detail = "type " + std::to_string(type) + ", " + std::to_string(size) + " bytes";
+  }
+  Record(*handle->node, "set", name, detail);
   if (StoredValue* existing = handle->node->FindValue(name)) {
     *existing = std::move(value);
   } else {
@@ -200,12 +211,29 @@ RegStatus FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
   if (!handle) return kErrorInvalidHandle;
   if (handle->node->deleted) return kErrorKeyDeleted;
   if (!(handle->access & kKeySetValue)) return kErrorAccessDenied;
+  if (onChange_) onChange_();
   auto& values = handle->node->values;
   const auto found = std::find_if(values.begin(), values.end(),
                                   [&](const auto& entry) { return SameName(entry.first, name); });
+  Record(*handle->node, "delete", name, found == values.end() ? "(missing)" : "");
   if (found == values.end()) return kErrorFileNotFound;
   values.erase(found);
   return kErrorSuccess;
+}
+
+void FakeRegistry::Record(const Node& node, std::string_view operation, std::string_view name,
+                          std::string_view detail) {
+  std::string path;
+  const Node* top = &node;
+  for (const Node* at = &node; at; at = at->parent.lock().get()) {
+    top = at;
+    if (at->parent.lock()) path = "\\" + at->name + path;
+  }
+  const std::string hive = top->name == "HKEY_CURRENT_USER" ? "HKCU" : "HKLM";
+  std::string line = std::string(operation) + " " + hive + path + "\\" +
+                     (name.empty() ? std::string("(default)") : std::string(name));
+  if (!detail.empty()) line += " " + std::string(detail);
+  journal_.push_back(std::move(line));
 }
 
 RegStatus FakeRegistry::DeleteKey(RegKey key, const std::string& subkey) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,6 +67,15 @@ class FakeRegistry final : public RegistryPort {
   std::string Dump() const;
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
+  // Every value write and removal, in order, as one line each:
+  //   set HKLM\path\to\key\Name dword 8192      set HKCU\path\Name sz "64"
+  //   delete HKLM\path\Name                     (removals that found nothing end in " (missing)")
+  // The key path is spelt as the key was created; a default value's name shows as "(default)".
+  const std::vector<std::string>& Journal() const { return journal_; }
+  void ClearJournal() { journal_.clear(); }
+  // Called before every value write or removal, e.g. to check what exists at that moment.
+  void OnChange(std::function<void()> hook) { onChange_ = std::move(hook); }
+
   // From now on, opening this key or one beneath it for writing, or creating one there, fails with
   // ERROR_ACCESS_DENIED, as HKEY_LOCAL_MACHINE does for a user without administrator rights.
   void DenyWrites(RegKey hive, std::string_view path);
@@ -86,7 +96,12 @@ class FakeRegistry final : public RegistryPort {
   RegStatus Open(RegKey parent, const std::string& subkey, std::uint32_t access, bool create,
                  RegKey* result);
 
+  void Record(const Node& node, std::string_view operation, std::string_view name,
+              std::string_view detail);
+
   std::map<RegKey, Handle> hives_;
+  std::vector<std::string> journal_;
+  std::function<void()> onChange_;
   std::map<RegKey, Handle> handles_;
   RegKey nextHandle_ = 0x1000;
 };

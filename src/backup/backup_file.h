@@ -1,0 +1,111 @@
+// Backup files: the values an apply is about to overwrite, saved as numbered text files
+// (001.BCK to 999.BCK) in the backup folder, and read back for the restore.
+//
+// A file is a sequence of items, one per line, each line ended by CR LF:
+//   #2026-12-07#            date the backup was taken
+//   #14:05:09#              time it was taken
+//   7                       OS code of the system it was taken on
+//   "key path"              then groups: a key path and its entries,
+//   "value name"            each entry a value name ("" is the key's default value)
+//   1460                    and its value, 0 to 4294967295
+// The groups follow the layout of the file's Windows family (backup_layout.h). There is no end
+// marker: a file ends after the last entry of its last group.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock_port.h"
+#include "platform/os_version.h"
+#include "platform/registry_port.h"
+
+namespace zephyr {
+
+inline constexpr int kMaxBackupNumber = 999;
+inline constexpr std::string_view kBackupExtension = ".BCK";
+inline constexpr std::string_view kBackupFolderName = "Backups";
+
+struct BackupEntry {
+  std::string valueName;
+  std::uint32_t value = 0;
+
+  friend bool operator==(const BackupEntry&, const BackupEntry&) = default;
+};
+
+struct BackupGroup {
+  std::string keyPath;
+  std::vector<BackupEntry> entries;
+
+  friend bool operator==(const BackupGroup&, const BackupGroup&) = default;
+};
+
+struct BackupFile {
+  LocalDateTime taken;  // local date and time of the backup
+  OsCode osCode = 0;
+  // Groups A, B and C of the family's layout, then the per-adapter groups of two entries each.
+  std::vector<BackupGroup> groups;
+
+  friend bool operator==(const BackupFile&, const BackupFile&) = default;
+};
+
+// The number a file name counts as: the leading decimal digits of the last three characters of
+// its base name (0 when they begin with no digit). "007.BCK" is 7, "abc012.BCK" 12, "notes.BCK" 0.
+int BackupNumberOf(const std::filesystem::path& fileName);
+// "001.BCK" to "999.BCK".
+std::string BackupFileName(int number);
+// Whether a directory entry is a backup file by its name: the extension .BCK in any case.
+bool IsBackupFileName(const std::filesystem::path& fileName);
+
+// The path SaveBackup is to write next, one above the highest number present; gaps are not
+// filled. Creates the backup folder (one level) when it is missing. Fails when 999 is taken or the
+// folder cannot be created or listed.
+struct NextBackupName {
+  std::filesystem::path path;
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
+NextBackupName NextBackupFileName(const std::filesystem::path& backupFolder);
+
+// A registry value as a backup records it: plain digits below 10^15, beyond that exponent
+// notation with up to 15 significant digits ("1E+15").
+std::string FormatBackupNumber(double value);
+
+// The file's text, CR LF after every item.
+std::string SerializeBackup(const BackupFile& backup);
+
+// Reads the values a backup of `osCode`'s family records from the registry now. Values the
+// registry does not hold are 0. Fails (with the reason) only for a subkey name that a backup file
+// could not carry.
+struct Snapshot {
+  BackupFile backup;
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
+Snapshot TakeSnapshot(RegistryPort& registry, OsCode osCode, const LocalDateTime& now);
+
+// Takes the snapshot and writes it to the next numbered file. The file appears complete or not at
+// all: it is written to a temporary file in the folder, flushed, closed and then renamed.
+struct SaveBackupResult {
+  std::filesystem::path file;
+  std::string error;  // a sentence for the user: why no backup could be written
+  bool ok() const { return error.empty(); }
+};
+SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, OsCode osCode,
+                            const std::filesystem::path& backupFolder);
+
+// A parsed backup, or why the text is not one. Items may also be separated by commas outside
+// quotation marks. The reader checks the structure of the family's layout (counts of entries per
+// group, complete groups, values from 0 to 4294967295, a known OS code); it writes nothing.
+struct BackupReadResult {
+  std::optional<BackupFile> backup;
+  std::string error;
+  bool ok() const { return backup.has_value(); }
+};
+BackupReadResult ParseBackup(std::string_view text);
+BackupReadResult ReadBackupFile(const std::filesystem::path& file);
+
+}  // namespace zephyr

@@ -1,0 +1,13 @@
+// The real clock.
+#pragma once
+
+#include "platform/clock_port.h"
+
+namespace zephyr {
+
+class ClockWin32 final : public ClockPort {
+ public:
+  LocalDateTime Now() override;
+};
+
+}  // namespace zephyr

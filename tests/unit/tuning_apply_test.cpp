@@ -1,0 +1,298 @@
+// Applying a tuning set: what lands in the registry, in which order, and what happens when the
+// backup or the writes fail.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_registry.h"
+#include "fakes/temp_dir.h"
+#include "tuning/apply_messages.h"
+#include "tuning/presets.h"
+#include "tuning/tuning_params.h"
+
+namespace zephyr::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kNt = "HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const std::string kNtServices = "HKLM\\System\\CurrentControlSet\\Services\\";
+const std::string kNtBrowser = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const std::string kMstcp = "HKLM\\System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+const std::string k9xBrowser = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const std::string kNdi = "HKLM\\System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize";
+const std::string kNetTrans = "HKLM\\System\\CurrentControlSet\\Services\\Class\\NetTrans\\";
+
+// Every field different, so a value written to the wrong name shows.
+TuningParams DistinctValues() {
+  TuningParams p;
+  p.MTU = 1500;
+  p.MSS = 1460;
+  p.RWIN = 256960;
+  p.TTL = 64;
+  p.KeepAliveTime = 7200000;
+  p.KeepAliveInterval = 1001;
+  p.SYNAttackProtect = 2;
+  p.NDICacheSize = 17;
+  p.PMTUDiscovery = true;
+  p.PMTUBlackHoleDetect = false;
+  p.MaxConnectionsPer1_0Server = 21;
+  p.MaxConnectionsPerServer = 22;
+  p.ICMPRedirects = true;
+  return p;
+}
+
+class TuningApply : public ::testing::Test {
+ protected:
+  // Adapter subkeys as the system would list them (spelt as the apply spells the key).
+  void AddInterfaces(const Lines& ids) {
+    for (const auto& id : ids) {
+      registry.CreatePath(kHKeyLocalMachine,
+                          "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + id);
+    }
+  }
+  void AddTransports(const Lines& names) {
+    for (const auto& name : names) {
+      registry.CreatePath(kHKeyLocalMachine,
+                          "System\\CurrentControlSet\\Services\\Class\\NetTrans\\" + name);
+    }
+  }
+  ApplyResult Apply(const TuningParams& params, OsCode os) {
+    return ApplyTuningSet(params, {registry, clock, os, folder.path() / "Backups"});
+  }
+  Lines Backups() const { return folder.List("Backups"); }
+
+  FakeRegistry registry;
+  FakeClock clock;
+  TempDir folder;
+};
+
+TEST_F(TuningApply, NtLayoutWritesEveryValueAsDwordInItsOrder) {
+  AddInterfaces({"{A}", "{B}", "{C}"});
+  const ApplyResult result = Apply(DistinctValues(), kOsWindows2000);
+  ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied);
+  EXPECT_EQ(result.writes, 28);
+  EXPECT_EQ(result.failedWrites, 0);
+  EXPECT_EQ(ApplyResultMessage(result), std::nullopt);
+
+  Lines expected = {
+      "set " + kNt + "\\SackOpts dword 1",
+      "set " + kNt + "\\Tcp1323Opts dword 1",
+      "set " + kNt + "\\TcpMaxDupAcks dword 2",
+      "set " + kNt + "\\DefaultReceiveWindow dword 8192",
+      "set " + kNt + "\\DefaultTTL dword 64",
+      "set " + kNt + "\\GlobalMaxTcpWindowSize dword 256960",
+      "set " + kNt + "\\TcpWindowSize dword 256960",
+      "set " + kNt + "\\EnablePMTUBHDetect dword 0",
+      "set " + kNt + "\\EnablePMTUDiscovery dword 1",
+      "set " + kNt + "\\KeepAliveTime dword 7200000",
+      "set " + kNt + "\\KeepAliveInterval dword 1001",
+      "set " + kNt + "\\SYNAttackProtect dword 2",
+      "set " + kNt + "\\EnableICMPRedirects dword 1",
+      "set " + kNtBrowser + "\\MaxConnectionsPer1_0Server dword 21",
+      "set " + kNtBrowser + "\\MaxConnectionsPerServer dword 22",
+  };
+  // Per interface, in enumeration order: MTU, MTU, MSS, MSS.
+  for (const std::string id : {"{A}", "{B}", "{C}"}) {
+    expected.push_back("set " + kNt + "\\Interfaces\\" + id + "\\MTU dword 1500");
+    expected.push_back("set " + kNtServices + id + "\\Parameters\\Tcpip\\MTU dword 1500");
+    expected.push_back("set " + kNt + "\\Interfaces\\" + id + "\\MSS dword 1460");
+    expected.push_back("set " + kNtServices + id + "\\Parameters\\Tcpip\\MSS dword 1460");
+  }
+  expected.push_back("set " + kNdi + "\\(default) dword 17");
+  EXPECT_EQ(registry.Journal(), expected);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(TuningApply, Win9xLayoutWritesEveryValueAsTextInItsOrder) {
+  AddTransports({"0000", "0001"});
+  const ApplyResult result = Apply(DistinctValues(), kOsWindows98);
+  ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied);
+  const Lines expected = {
+      "set " + kMstcp + "\\SackOpts sz \"1\"",
+      "set " + kMstcp + "\\Tcp1323Opts sz \"1\"",
+      "set " + kMstcp + "\\DefaultTTL sz \"64\"",
+      "set " + kMstcp + "\\DefaultRcvWindow sz \"256960\"",
+      "set " + kMstcp + "\\GlobalMaxTcpWindowSize sz \"256960\"",
+      "set " + kMstcp + "\\PMTUBlackHoleDetect sz \"0\"",
+      "set " + kMstcp + "\\PMTUDiscovery sz \"1\"",
+      "set " + kMstcp + "\\KeepAliveTime sz \"7200000\"",
+      "set " + kMstcp + "\\KeepAliveInterval sz \"1001\"",
+      "set " + k9xBrowser + "\\MaxConnectionsPer1_0Server sz \"21\"",
+      "set " + k9xBrowser + "\\MaxConnectionsPerServer sz \"22\"",
+      "set " + kNdi + "\\(default) sz \"17\"",
+      "set " + kNetTrans + "0000\\MaxMTU sz \"1500\"",
+      "set " + kNetTrans + "0000\\MaxMSS sz \"1460\"",
+      "set " + kNetTrans + "0001\\MaxMTU sz \"1500\"",
+      "set " + kNetTrans + "0001\\MaxMSS sz \"1460\"",
+  };
+  EXPECT_EQ(registry.Journal(), expected);
+  // The stored bytes are the text with its NUL.
+  EXPECT_EQ(registry.Get(kHKeyLocalMachine, "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
+                         "DefaultTTL")
+                ->data,
+            (std::vector<std::uint8_t>{'6', '4', 0}));
+}
+
+TEST_F(TuningApply, MinusOneRemovesTheWindowAndTheMtuAndMssOnBothFamilies) {
+  TuningParams params = DistinctValues();
+  params.RWIN = -1;
+  params.MTU = -1;
+  params.MSS = 536;  // removed with the MTU whatever it holds
+
+  AddInterfaces({"{A}"});
+  registry.PutDword(kHKeyLocalMachine, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                    "TcpWindowSize", 65535);
+  registry.PutDword(kHKeyLocalMachine,
+                    "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}",
+                    "MTU", 1400);
+  ApplyResult nt = Apply(params, kOsWindowsXp);
+  EXPECT_EQ(nt.failedWrites, 0) << "removing an absent value is not a failure";
+  const Lines& journal = registry.Journal();
+  EXPECT_EQ(journal[5], "delete " + kNt + "\\GlobalMaxTcpWindowSize (missing)");
+  EXPECT_EQ(journal[6], "delete " + kNt + "\\TcpWindowSize");
+  EXPECT_EQ(Lines(journal.begin() + 15, journal.begin() + 19),
+            (Lines{"delete " + kNt + "\\Interfaces\\{A}\\MTU",
+                   "delete " + kNtServices + "{A}\\Parameters\\Tcpip\\MTU (missing)",
+                   "delete " + kNt + "\\Interfaces\\{A}\\MSS (missing)",
+                   "delete " + kNtServices + "{A}\\Parameters\\Tcpip\\MSS (missing)"}));
+  // The adapter's own key exists afterwards even though only removals went there.
+  EXPECT_TRUE(registry.HasKey(kHKeyLocalMachine,
+                              "SYSTEM\\CurrentControlSet\\Services\\{A}\\Parameters\\Tcpip"));
+  EXPECT_EQ(registry.Get(kHKeyLocalMachine, "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                         "DefaultTTL")
+                ->data,
+            (std::vector<std::uint8_t>{64, 0, 0, 0}));
+
+  registry.ClearJournal();
+  AddTransports({"0000"});
+  Apply(params, kOsWindows95);
+  EXPECT_EQ(registry.Journal()[3], "delete " + kMstcp + "\\DefaultRcvWindow (missing)");
+  EXPECT_EQ(registry.Journal()[4], "delete " + kMstcp + "\\GlobalMaxTcpWindowSize (missing)");
+  EXPECT_EQ(registry.Journal()[2], "set " + kMstcp + "\\DefaultTTL sz \"64\"");
+  EXPECT_EQ(Lines(registry.Journal().end() - 2, registry.Journal().end()),
+            (Lines{"delete " + kNetTrans + "0000\\MaxMTU (missing)",
+                   "delete " + kNetTrans + "0000\\MaxMSS (missing)"}));
+}
+
+TEST_F(TuningApply, TheOsCodeChoosesTheLayout) {
+  const TuningParams params = DistinctValues();
+  Apply(params, kOsWindowsNt);
+  EXPECT_EQ(registry.Journal().front(), "set " + kNt + "\\SackOpts dword 1");
+  EXPECT_EQ(registry.Journal().size(), 16u) << "no interfaces: 15 values and the NDI cache";
+
+  for (OsCode nineX : {kOsWindowsMe, kOsWindows32}) {
+    registry.ClearJournal();
+    Apply(params, nineX);
+    EXPECT_EQ(registry.Journal().front(), "set " + kMstcp + "\\SackOpts sz \"1\"");
+    EXPECT_EQ(registry.Journal().size(), 12u);
+  }
+
+  // Any other code does nothing at all, not even a backup.
+  registry.ClearJournal();
+  const auto before = Backups();
+  for (OsCode unknown : {OsCode{0}, OsCode{8}, OsCode{-1}}) {
+    const ApplyResult result = Apply(params, unknown);
+    EXPECT_EQ(result.outcome, ApplyResult::Outcome::kNotApplied);
+    EXPECT_EQ(ApplyResultMessage(result), std::nullopt);
+  }
+  EXPECT_TRUE(registry.Journal().empty());
+  EXPECT_EQ(Backups(), before);
+}
+
+TEST_F(TuningApply, EachApplyWritesOneBackupBeforeItsFirstRegistryWrite) {
+  AddInterfaces({"{A}"});
+  std::vector<std::size_t> backupsAtFirstWrite;
+  std::size_t writesSeen = 0;
+  registry.OnChange([&] {
+    if (writesSeen++ == 0) backupsAtFirstWrite.push_back(Backups().size());
+  });
+  const ApplyResult first = Apply(DistinctValues(), kOsWindowsXp);
+  writesSeen = 0;
+  const ApplyResult second = Apply(InitPresets()[4], kOsWindowsXp);
+  EXPECT_EQ(backupsAtFirstWrite, (std::vector<std::size_t>{1, 2}));
+  EXPECT_EQ(Backups(), (Lines{"001.BCK", "002.BCK"}));
+  EXPECT_EQ(first.backupFile.filename(), "001.BCK");
+  EXPECT_EQ(second.backupFile.filename(), "002.BCK");
+}
+
+TEST_F(TuningApply, AFailedBackupChangesNothingAndSaysWhy) {
+  registry.PutDword(kHKeyLocalMachine, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                    "DefaultTTL", 128);
+  const std::string before = registry.Dump();
+  // The backup folder's parent is a file, so the folder cannot be made.
+  folder.Write("NotAFolder", "x");
+  const ApplyResult result = ApplyTuningSet(
+      DistinctValues(), {registry, clock, kOsWindowsXp, folder.path() / "NotAFolder" / "Backups"});
+  EXPECT_EQ(result.outcome, ApplyResult::Outcome::kBackupFailed);
+  EXPECT_FALSE(result.Changed());
+  EXPECT_EQ(result.writes, 0);
+  EXPECT_EQ(registry.Dump(), before);
+  EXPECT_TRUE(registry.Journal().empty());
+  const auto message = ApplyResultMessage(result);
+  ASSERT_TRUE(message);
+  EXPECT_NE(message->find("could not be backed up"), std::string::npos) << *message;
+  EXPECT_NE(message->find("nothing was changed"), std::string::npos) << *message;
+  EXPECT_NE(message->find("could not be created"), std::string::npos) << *message;
+}
+
+TEST_F(TuningApply, WhenBackup999IsTakenNothingIsWritten) {
+  folder.Write("Backups/999.BCK", "");
+  const std::string before = registry.Dump();
+  const ApplyResult result = Apply(DistinctValues(), kOsWindows98);
+  EXPECT_EQ(result.outcome, ApplyResult::Outcome::kBackupFailed);
+  EXPECT_NE(result.backupError.find("999"), std::string::npos) << result.backupError;
+  EXPECT_EQ(registry.Dump(), before);
+  EXPECT_EQ(Backups(), (Lines{"999.BCK"}));
+  EXPECT_EQ(folder.List(), (Lines{"Backups"}));
+}
+
+TEST_F(TuningApply, RefusedWritesAreSkippedCountedAndTold) {
+  AddInterfaces({"{A}"});
+  registry.DenyWrites(kHKeyLocalMachine, "System");
+  const ApplyResult result = Apply(DistinctValues(), kOsWindowsXp);
+  ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied);
+  EXPECT_EQ(result.writes, 20);
+  EXPECT_EQ(result.failedWrites, 18) << "all but the two browser values";
+  EXPECT_EQ(registry.Get(kHKeyCurrentUser,
+                         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                         "MaxConnectionsPerServer")
+                ->data,
+            (std::vector<std::uint8_t>{22, 0, 0, 0}));
+  const auto message = ApplyResultMessage(result);
+  ASSERT_TRUE(message);
+  EXPECT_EQ(message->rfind("18 values could not be written", 0), 0u) << *message;
+  EXPECT_NE(message->find("Administrator rights"), std::string::npos);
+  EXPECT_EQ(FailedWritesMessage(1).rfind("1 value could not be written", 0), 0u);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(TuningApply, AMissingAdapterListOnlySkipsThePerAdapterWrites) {
+  const ApplyResult result = Apply(DistinctValues(), kOsWindowsXp);
+  EXPECT_EQ(result.writes, 16);
+  EXPECT_EQ(registry.Journal().back(), "set " + kNdi + "\\(default) dword 17");
+}
+
+TEST(Presets, HoldTheEightModes) {
+  const Presets presets = InitPresets();
+  EXPECT_EQ(presets[2].MTU, -1);
+  EXPECT_EQ(presets[2].MSS, -1);
+  EXPECT_EQ(presets[2].RWIN, -1);
+  EXPECT_EQ(presets[4].RWIN, 256960);
+  EXPECT_EQ(presets[7].MSS, 1500);
+  EXPECT_EQ(presets[7].MaxConnectionsPer1_0Server, 2);
+  EXPECT_EQ(presets[7].MaxConnectionsPerServer, 4);
+  for (const TuningParams& p : presets) {
+    EXPECT_EQ(p.KeepAliveInterval, 1000);
+    EXPECT_EQ(p.SYNAttackProtect, 2);
+    EXPECT_TRUE(p.PMTUDiscovery);
+    EXPECT_FALSE(p.PMTUBlackHoleDetect);
+    EXPECT_FALSE(p.ICMPRedirects);
+  }
+  EXPECT_EQ(kPresetCaptions[4], "Automatic-E");
+}
+
+}  // namespace
+}  // namespace zephyr::testing
