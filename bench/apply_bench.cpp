@@ -1,0 +1,107 @@
+// An apply with its backup (NT layout, three interfaces) on the fake registry, against writing the
+// same backup file alone: the ratio shows what the registry work adds to the file system's floor.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "backup/backup_file.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_registry.h"
+#include "fakes/temp_dir.h"
+#include "tuning/presets.h"
+#include "tuning/tuning_params.h"
+
+namespace zephyr::testing {
+namespace {
+
+void AddInterfaces(FakeRegistry& registry) {
+  for (const char* id : {"{11111111-1111-1111-1111-111111111111}",
+                         "{22222222-2222-2222-2222-222222222222}",
+                         "{33333333-3333-3333-3333-333333333333}"}) {
+    registry.CreatePath(kHKeyLocalMachine,
+                        std::string("SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
+                                    "Interfaces\\") +
+                            id);
+  }
+}
+
+void EmptyFolder(const std::filesystem::path& folder) {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+    std::filesystem::remove(entry.path(), ignored);
+  }
+}
+
+void BM_ApplyWithBackupNtThreeInterfaces(benchmark::State& state) {
+  FakeRegistry registry;
+  AddInterfaces(registry);
+  FakeClock clock;
+  TempDir dir;
+  const TuningParams automaticE = InitPresets()[4];
+  const auto folder = dir.path() / "Backups";
+  int written = 0;
+  for (auto _ : state) {
+    if (++written == 900) {
+      state.PauseTiming();
+      EmptyFolder(folder);
+      written = 1;
+      state.ResumeTiming();
+    }
+    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, kOsWindowsXp, folder});
+    benchmark::DoNotOptimize(result.writes);
+  }
+}
+BENCHMARK(BM_ApplyWithBackupNtThreeInterfaces);
+
+// The reference: the same backup text written through a temporary file and renamed into place.
+void BM_WriteBackupFileAlone(benchmark::State& state) {
+  FakeRegistry registry;
+  AddInterfaces(registry);
+  TempDir dir;
+  const std::string text =
+      SerializeBackup(TakeSnapshot(registry, kOsWindowsXp, {2026, 12, 7, 14, 5, 9}).backup);
+  const auto file = dir.path() / "001.BCK";
+  for (auto _ : state) {
+    const auto temporary = dir.path() / "001.BCK.tmp";
+    {
+      std::FILE* out = std::fopen(temporary.c_str(), "wb");
+      std::fwrite(text.data(), 1, text.size(), out);
+      std::fclose(out);
+    }
+    std::filesystem::rename(temporary, file);
+  }
+}
+BENCHMARK(BM_WriteBackupFileAlone);
+
+// Prints the benchmarks as usual, then the ratio of the apply to its reference.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const auto apply = times_.find("BM_ApplyWithBackupNtThreeInterfaces");
+    const auto file = times_.find("BM_WriteBackupFileAlone");
+    if (apply != times_.end() && file != times_.end() && file->second > 0) {
+      std::printf("apply with backup / backup file alone: %.2f\n", apply->second / file->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+}  // namespace zephyr::testing
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  zephyr::testing::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

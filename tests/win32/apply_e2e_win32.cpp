@@ -1,0 +1,167 @@
+// An apply of the "Automatic-E" mode against the real registry of the running (emulated) Windows:
+// every value lands where the family's layout puts it, checked with the registry API itself, and
+// the backup left behind reads back.
+//
+// Run as a given Windows version by tests/wine/run_as.sh, with --expect-os=CODE. It changes the
+// machine's TCP/IP values, so it runs only where ZEPHYR_DISPOSABLE_REGISTRY says the registry is a
+// throw-away one (the private Wine prefix).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "backup/backup_file.h"
+#include "fakes/temp_dir.h"
+#include "platform/clock_win32.h"
+#include "platform/os_version.h"
+#include "platform/registry.h"
+#include "platform/registry_win32.h"
+#include "platform/system_win32.h"
+#include "tuning/presets.h"
+#include "tuning/registry_layout.h"
+#include "tuning/tuning_params.h"
+
+namespace zephyr::testing {
+namespace {
+
+int g_expectedOs = 0;
+
+struct Stored {
+  DWORD type = REG_NONE;
+  std::string data;
+};
+
+// A value read with the platform's own calls, not through the program's port.
+Stored ReadReal(HKEY hive, const std::string& path, const std::string& name) {
+  Stored stored;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return stored;
+  char buffer[512];
+  DWORD size = sizeof buffer;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &stored.type,
+                       reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
+    stored.data.assign(buffer, size);
+  } else {
+    stored.type = REG_NONE;
+  }
+  RegCloseKey(key);
+  return stored;
+}
+
+std::string Dword(std::uint32_t value) { return std::string(reinterpret_cast<char*>(&value), 4); }
+std::string Sz(const std::string& text) { return text + '\0'; }
+
+void CreateReal(const std::string& path) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
+  if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
+    GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
+  }
+  SystemWin32 system;
+  const OsIdentity os = DetectOS(system);
+  ASSERT_EQ(os.code, g_expectedOs) << os.name;
+  const bool nt = IsNtFamily(os.code);
+
+  // Adapters to tune, beside whatever the prefix already lists.
+  const std::string adapter = nt ? layout::InterfaceKey("{5A1E0000-0000-4000-8000-00000000E2E0}")
+                                 : layout::TransportKey("0990");
+  CreateReal(adapter);
+
+  RegistryWin32 registry;
+  ClockWin32 clock;
+  TempDir folder;
+  const TuningParams automaticE = InitPresets()[4];
+  const ApplyResult result =
+      ApplyTuningSet(automaticE, {registry, clock, os.code, folder.path() / "Backups"});
+  ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied) << result.backupError;
+  EXPECT_EQ(result.failedWrites, 0);
+
+  // The fixed values of the layout, as the registry API reports them.
+  if (nt) {
+    const std::string tcpip(layout::kTcpipParametersKey);
+    const std::pair<const char*, std::uint32_t> expected[] = {
+        {"SackOpts", 1},           {"Tcp1323Opts", 1},        {"TcpMaxDupAcks", 2},
+        {"DefaultReceiveWindow", 8192}, {"DefaultTTL", 64},   {"GlobalMaxTcpWindowSize", 256960},
+        {"TcpWindowSize", 256960}, {"EnablePMTUBHDetect", 0}, {"EnablePMTUDiscovery", 1},
+        {"KeepAliveTime", 7200000}, {"KeepAliveInterval", 1000}, {"SYNAttackProtect", 2},
+        {"EnableICMPRedirects", 0}};
+    for (const auto& [name, value] : expected) {
+      const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, tcpip, name);
+      EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD)) << name;
+      EXPECT_EQ(stored.data, Dword(value)) << name;
+    }
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, adapter, "MTU").data, Dword(1500));
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, adapter, "MSS").data, Dword(1460));
+    const std::string own = layout::AdapterTcpipKey("{5A1E0000-0000-4000-8000-00000000E2E0}");
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, own, "MTU").data, Dword(1500));
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, own, "MSS").data, Dword(1460));
+    EXPECT_EQ(ReadReal(HKEY_CURRENT_USER, std::string(layout::kInternetSettingsNtKey),
+                       "MaxConnectionsPerServer").data,
+              Dword(20));
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, std::string(layout::kNdiCacheSizeKey), "").data,
+              Dword(0));
+  } else {
+    const std::string mstcp(layout::kMstcpKey);
+    const std::pair<const char*, const char*> expected[] = {
+        {"SackOpts", "1"},        {"Tcp1323Opts", "1"},         {"DefaultTTL", "64"},
+        {"DefaultRcvWindow", "256960"}, {"GlobalMaxTcpWindowSize", "256960"},
+        {"PMTUBlackHoleDetect", "0"},   {"PMTUDiscovery", "1"},   {"KeepAliveTime", "7200000"},
+        {"KeepAliveInterval", "1000"}};
+    for (const auto& [name, text] : expected) {
+      const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, mstcp, name);
+      EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ)) << name;
+      EXPECT_EQ(stored.data, Sz(text)) << name;
+    }
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, adapter, "MaxMTU").data, Sz("1500"));
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, adapter, "MaxMSS").data, Sz("1460"));
+    EXPECT_EQ(ReadReal(HKEY_CURRENT_USER, std::string(layout::kInternetSettings9xKey),
+                       "MaxConnectionsPer1_0Server").data,
+              Sz("20"));
+    EXPECT_EQ(ReadReal(HKEY_LOCAL_MACHINE, std::string(layout::kNdiCacheSizeKey), "").data,
+              Sz("0"));
+  }
+
+  // Every write of the plan, for every adapter the system lists, holds its value now.
+  const auto subkeys = EnumerateSubkeys(registry, kHKeyLocalMachine,
+                                        nt ? layout::kInterfacesKey : layout::kNetTransKey);
+  ASSERT_TRUE(subkeys);
+  const auto plan = PlanTuningWrites(automaticE, os.code, *subkeys);
+  EXPECT_EQ(result.writes, static_cast<int>(plan.size()));
+  for (const TuningWrite& write : plan) {
+    const Stored stored = ReadReal(write.hive == kHKeyCurrentUser ? HKEY_CURRENT_USER
+                                                                  : HKEY_LOCAL_MACHINE,
+                                   write.keyPath, write.valueName);
+    EXPECT_EQ(stored.data, nt ? Dword(static_cast<std::uint32_t>(write.value))
+                              : Sz(std::to_string(write.value)))
+        << write.keyPath << "\\" << write.valueName;
+  }
+
+  // The backup: the only file, numbered 001, and readable.
+  EXPECT_EQ(folder.List("Backups"), (std::vector<std::string>{"001.BCK"}));
+  const BackupReadResult read = ReadBackupFile(result.backupFile);
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.backup->osCode, os.code);
+  EXPECT_EQ(read.backup->groups.size(), 3 + subkeys->size() * (nt ? 2 : 1));
+}
+
+}  // namespace
+}  // namespace zephyr::testing
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--expect-os=", 12) == 0) {
+      zephyr::testing::g_expectedOs = std::atoi(argv[i] + 12);
+    }
+  }
+  return RUN_ALL_TESTS();
+}
