@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zephyr {
 
@@ -28,6 +29,11 @@ class SystemPort {
   // GetVersionExA (named apart from the <windows.h> macro): fills the record whose size field the caller set; false on failure, when the
   // record may be left as it was.
   virtual bool GetVersionRecord(OsVersionInfo* info) = 0;
+
+  // Creates the named mutex that marks a running instance and keeps it for the life of the
+  // process. False when it existed already: another instance is running. Creating and testing in
+  // one call leaves no gap between two copies started at the same moment.
+  virtual bool ClaimSingleInstance(const std::string& mutexName) = 0;
 };
 
 }  // namespace zephyr

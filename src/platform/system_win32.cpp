@@ -25,4 +25,20 @@ bool SystemWin32::GetVersionRecord(OsVersionInfo* info) {
   return ok != FALSE;
 }
 
+SystemWin32::~SystemWin32() {
+  if (instanceMutex_) CloseHandle(instanceMutex_);
+}
+
+bool SystemWin32::ClaimSingleInstance(const std::string& mutexName) {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, mutexName.c_str());
+  const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+  if (!mutex) return true;  // no mutex to be had: better one more copy than none at all
+  if (existed) {
+    CloseHandle(mutex);
+    return false;
+  }
+  instanceMutex_ = mutex;
+  return true;
+}
+
 }  // namespace zephyr

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "platform/system_port.h"
 
@@ -30,6 +32,13 @@ class FakeSystem final : public SystemPort {
     if (failVersionQuery_ || info->dwOSVersionInfoSize != sizeof(OsVersionInfo)) return false;
     std::memcpy(info, &version_, sizeof version_);
     return true;
+  }
+
+  // Named mutexes that exist on this system, as other processes may have made them.
+  std::set<std::string> mutexes;
+
+  bool ClaimSingleInstance(const std::string& mutexName) override {
+    return mutexes.insert(mutexName).second;
   }
 
  private:

@@ -1,0 +1,61 @@
+// frmMainSettings: whether Windows starts the program at log-on, and whether it starts hidden in
+// the tray. The values live under the settings key, named like the check boxes; the log-on entry
+// lives under the current user's Run key.
+#pragma once
+
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/form_model.h"
+
+namespace zephyr {
+
+class Program;
+
+inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kRunValueName[] = "Zephyrnet";
+
+class MainSettingsForm : public ui::Form {
+ public:
+  explicit MainSettingsForm(Program& program);
+
+  ui::Frame frameStartup{*this, {.name = "frameStartup", .caption = "When Windows starts",
+                                 .bounds = {12, 8, 416, 112}}};
+  ui::CheckBox chkRunMainProgram{*this, {.name = "chkRunMainProgram",
+                                         .container = &frameStartup,
+                                         .caption = "Run Main Program when windows start up",
+                                         .bounds = {16, 28, 384, 22}}};
+  ui::CheckBox chkRunProgramMini{*this, {.name = "chkRunProgramMini",
+                                         .container = &frameStartup,
+                                         .caption = "Run Program In system tray",
+                                         .bounds = {16, 64, 384, 22}}};
+  ui::Label lblHint{*this, {.name = "lblHint",
+                            .caption = "Changes take effect the next time Windows starts.",
+                            .bounds = {12, 132, 416, 20}}};
+  ui::CommandButton cmdSave{*this, {.name = "cmdSave", .caption = "&Save",
+                                    .bounds = {332, 200, 96, 28}}};
+
+  bool Dirty() const { return dirty_; }
+
+ private:
+  void Form_Load() override;
+  void chkRunMainProgram_Click();
+  void chkRunProgramMini_Click();
+  void cmdSave_Click();
+
+  void LoadMainSettings();
+  void SaveMainSettings();
+  void WriteRunEntry();
+  // The one place that decides whether Save is enabled.
+  void SetSettingsDirty(bool dirty);
+  std::string SettingsKey() const;
+
+  Program& program_;
+  bool dirty_ = false;
+};
+
+// A stored check-box value: "0", "1" or "2"; anything else, a value that is not a whole number
+// among them, reads as unchecked.
+int CheckBoxValueOf(const std::string& stored);
+
+}  // namespace zephyr

@@ -1,0 +1,246 @@
+#include "app/main_window.h"
+
+#include "app/main_settings_form.h"
+#include "app/placeholder_panel.h"
+#include "app/system_shortcuts.h"
+#include "platform/registry.h"
+#include "app/version_text.h"
+
+namespace zephyr {
+namespace {
+
+std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
+  if (id == PanelId::kMainSettings) return std::make_unique<MainSettingsForm>(program);
+  return std::make_unique<PlaceholderPanel>(InfoOf(id));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Program& program)
+    : ui::Form({.name = "frmMain", .caption = kProgramName,
+                .bounds = {0, 0, kMainWidth, kMainHeight}, .visible = true}),
+      program_(program) {
+  cmdZephyrnet.Connect(&ui::CommandButton::Click, [this](int i) { cmdZephyrnet_Click(i); });
+  cmdNetPinger.Connect(&ui::CommandButton::Click, [this](int i) { cmdNetPinger_Click(i); });
+  cmdRamBooster.Connect(&ui::CommandButton::Click, [this](int i) { cmdRamBooster_Click(i); });
+  cmdSystemSettings.Connect(&ui::CommandButton::Click,
+                            [this](int i) { cmdSystemSettings_Click(i); });
+  cmdMainSettings.Click.Connect(this, &MainWindow::cmdMainSettings_Click);
+  flash.FSCommand.Connect(this, &MainWindow::flash_FSCommand);
+}
+
+void MainWindow::flash_FSCommand(const std::string& command, const std::string& args) {
+  program_.OnCommand(command, args);
+}
+
+void MainWindow::cmdZephyrnet_Click(int index) {
+  switch (index) {
+    case 0: program_.Message("Nothandeled"); break;
+    case 1: program_.ShowPanel(PanelId::kWizardMode); break;
+    case 2: program_.ShowPanel(PanelId::kNormalMode); break;
+    case 3:
+      if (auto* backup = dynamic_cast<BackupListPanel*>(&program_.Panel(PanelId::kBackUp))) {
+        backup->intializeList();
+      }
+      program_.ShowPanel(PanelId::kBackUp);
+      break;
+    default: break;
+  }
+}
+
+void MainWindow::cmdNetPinger_Click(int index) {
+  if (index == 0) program_.Message("Nothandeled");
+  if (index == 1) program_.ShowPanel(PanelId::kNetPingerSettings);
+}
+
+void MainWindow::cmdRamBooster_Click(int index) {
+  if (index == 0) program_.Message("Not handeled yet");
+  if (index == 1) program_.ShowPanel(PanelId::kSystemStatus);
+  if (index == 2) program_.ShowPanel(PanelId::kRamConfiguration);
+}
+
+void MainWindow::cmdSystemSettings_Click(int index) {
+  ShellPort& shell = program_.ports().shell;
+  switch (index) {
+    case 0: program_.Message("Not handeled"); break;
+    case 1: OpenInternetProperties(shell); break;
+    case 2: OpenSystemProperties(shell); break;
+    case 3: OpenModemSettings(shell); break;
+    case 4: OpenNetworkSettings(shell, program_.os().code); break;
+    default: break;
+  }
+}
+
+void MainWindow::cmdMainSettings_Click() { program_.ShowPanel(PanelId::kMainSettings); }
+
+Program::Program(Ports ports, AppPaths paths)
+    : ports_(ports), paths_(std::move(paths)), factory_(DefaultPanel) {}
+
+Program::~Program() = default;
+
+bool Program::Start() {
+  if (!ports_.system.ClaimSingleInstance(kInstanceMutexName)) {
+    Message(kAlreadyRunningMessage);
+    return false;
+  }
+  mainWindow_ = std::make_unique<MainWindow>(*this);
+  MainWindow& window = *mainWindow_;
+  window.flash.SetBounds({0, 0, kMainWidth, kMainHeight});
+  // The movie covers the panel frame until a panel is shown.
+  window.framChildWindow.BringToFront();
+  window.flash.BringToFront();
+  window.flash.LoadMovie(0, (paths_.folder / kMovieFileName).string());
+  window.flash.SetVariable("_root.version", kVersionText);
+  os_ = DetectOS(ports_.system);
+  window.Load(ports_.timers);
+
+  presets_ = InitPresets();
+  for (PanelId id : kStartupOrder) Panel(id);
+
+  // The start-in-tray decision, from the value the settings panel has just read.
+  if (auto* settings = dynamic_cast<MainSettingsForm*>(&Panel(PanelId::kMainSettings));
+      settings && settings->chkRunProgramMini.Value() == ui::kChecked) {
+    ShowTrayNotice();
+  }
+  return true;
+}
+
+void Program::Shutdown() {
+  for (PanelId id : kUnloadOrder) {
+    // A panel that was never created is created and unloaded, as the unload order has it.
+    Panel(id);
+    UnloadPanel(id);
+  }
+}
+
+ui::Form& Program::Panel(PanelId id) {
+  auto found = panels_.find(id);
+  if (found == panels_.end()) {
+    found = panels_.emplace(id, factory_(*this, id)).first;
+    found->second->Load(ports_.timers);
+  }
+  return *found->second;
+}
+
+void Program::UnloadPanel(PanelId id) {
+  const auto found = panels_.find(id);
+  if (found == panels_.end()) return;
+  found->second->Unload();
+  if (host_) host_->ReleasePanel(*found->second);
+  panels_.erase(found);
+  if (current_ == id) current_.reset();
+}
+
+void Program::HideAllPanels() {
+  for (PanelId id : kHideOrder) Panel(id).SetVisible(false);
+}
+
+void Program::ShowPanel(PanelId id) {
+  HideAllPanels();
+  ui::Form& panel = Panel(id);
+  if (host_) host_->PlacePanel(panel);
+  panel.SetVisible(true);
+  current_ = id;
+  mainWindow_->framChildWindow.BringToFront();
+}
+
+void Program::ResizeFrame(PanelId id) {
+  ui::Rect bounds = mainWindow_->framChildWindow.Bounds();
+  bounds.width = kPanelFrameWidth;
+  bounds.height = InfoOf(id).frameHeight;
+  mainWindow_->framChildWindow.SetBounds(bounds);
+}
+
+void Program::BringMovieToFront() { mainWindow_->flash.BringToFront(); }
+
+void Program::ReturnMovieHome() {
+  BringMovieToFront();
+  mainWindow_->flash.SetVariable("_root.home", "true");
+}
+
+void Program::ShowMainWindow() { mainWindow_->SetVisible(true); }
+
+void Program::ShowTrayNotice() { mainWindow_->SetVisible(false); }
+
+int Program::Message(const std::string& text, std::uint32_t flags) {
+  return ports_.dialogs.ShowMessage(host_ ? host_->WindowHandle() : 0, text, kProgramName, flags);
+}
+
+std::filesystem::path Program::BackupFolder() const { return paths_.folder / "Backups"; }
+
+std::string Program::RunEntry() const {
+  return "\"" + paths_.folderText + "\\" + paths_.exeName + ".exe\"";
+}
+
+void Program::OnCommand(std::string_view command, std::string_view) {
+  const auto show = [this](PanelId id) {
+    ShowPanel(id);
+    ResizeFrame(id);
+  };
+  const auto endProgram = [this](const auto& order) {
+    for (PanelId id : order) UnloadPanel(id);
+  };
+
+  if (command == "IDC_FS_minimize") {
+    if (host_) host_->Minimize();
+  } else if (command == "IDC_FS_about") {
+    beforeAbout_.reset();
+    if (current_ && PanelExists(*current_) && Panel(*current_).Visible()) beforeAbout_ = current_;
+    BringMovieToFront();
+    HideAllPanels();
+  } else if (command == "IDC_FS_closeAbout") {
+    // Only the panel that was on screen before comes back; a panel never placed in the frame
+    // would otherwise appear as a window of its own. The movie stays in front.
+    if (beforeAbout_ && PanelExists(*beforeAbout_)) Panel(*beforeAbout_).SetVisible(true);
+    beforeAbout_.reset();
+  } else if (command == "IDC_FS_main" || command == "IDC_FS_sysSettingClicked") {
+    HideAllPanels();
+    BringMovieToFront();
+  } else if (command == "IDC_FS_close") {
+    endProgram(kCloseOrder);
+    if (host_) host_->EndProgram();
+  } else if (command == "IDC_FS_tray") {
+    ShowTrayNotice();
+  } else if (command == "IDC_FS_home" || command == "IDC_FS_hide") {
+    BringMovieToFront();
+  } else if (command == "IDC_FS_settings") {
+    show(PanelId::kMainSettings);
+  } else if (command == "IDC_FS_help") {
+    ports_.shell.OpenDocument(host_ ? host_->WindowHandle() : 0,
+                              paths_.folderText + "\\" + kHelpFileName, "", "C:\\",
+                              kSwShowNormal);
+  } else if (command == "Drag") {
+    if (host_) host_->DragWindow();
+  } else if (command == "IDC_FS_wizardMode") {
+    show(PanelId::kWizardMode);
+  } else if (command == "IDC_FS_normalMode") {
+    // The advanced mode always starts afresh at its first page.
+    UnloadPanel(PanelId::kNormalMode);
+    Panel(PanelId::kNormalMode);
+    show(PanelId::kNormalMode);
+  } else if (command == "IDC_FS_backupManger") {
+    if (auto* backup = dynamic_cast<BackupListPanel*>(&Panel(PanelId::kBackUp))) {
+      backup->intializeList();
+    }
+    show(PanelId::kBackUp);
+  } else if (command == "IDC_FS_pingSetting") {
+    show(PanelId::kNetPingerSettings);
+  } else if (command == "IDC_FS_systemSatus") {
+    show(PanelId::kSystemStatus);
+  } else if (command == "IDC_FS_ramConfig") {
+    show(PanelId::kRamConfiguration);
+  } else if (command == "IDC_FS_internetProperties") {
+    OpenInternetProperties(ports_.shell);
+  } else if (command == "IDC_FS_systemSetting") {
+    OpenSystemProperties(ports_.shell);
+  } else if (command == "IDC_FS_modemSetting") {
+    OpenModemSettings(ports_.shell);
+  } else if (command == "IDC_FS_networkSetting") {
+    OpenNetworkSettings(ports_.shell, os_.code);
+  } else if (command == "IDC_FS_restart") {
+    endProgram(kUnloadOrder);
+    RestartWindows(ports_.shell);
+  }
+}
+
+}  // namespace zephyr

@@ -1,0 +1,215 @@
+// The main window and the program object.
+//
+// `MainWindow` is the form model of frmMain: the movie that fills it and serves as the main menu,
+// the frame `framChildWindow` in which one panel at a time is shown, and the row of buttons
+// beneath the movie. `Program` owns the program-wide state (the ports, the OS code, the tuning
+// sets, the panels, the main window) and carries out the movie's commands. Panels reach each other
+// only through it. What only a real window can do (moving the window, minimising it, ending the
+// process, putting a panel's window into the frame) goes through `MainWindowHost`.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/panels.h"
+#include "platform/clock_port.h"
+#include "platform/dialog_port.h"
+#include "platform/os_version.h"
+#include "platform/registry_port.h"
+#include "platform/shell_port.h"
+#include "platform/system_port.h"
+#include "tuning/presets.h"
+#include "tuning/tuning_params.h"
+#include "ui/controls.h"
+#include "ui/custom_controls.h"
+#include "ui/form_model.h"
+#include "ui/timer_scheduler.h"
+
+namespace zephyr {
+
+inline constexpr char kProgramName[] = "Zephyrnet";
+inline constexpr char kInstanceMutexName[] = "QvZephyrnet";
+inline constexpr char kAlreadyRunningMessage[] = "The program already opening";
+inline constexpr char kMovieFileName[] = "speed up.swf";
+inline constexpr char kSkinFileName[] = "RZephyrnetMask.skn";
+inline constexpr char kHelpFileName[] = "ZephyrnetHelp.chm";
+inline constexpr int kMainWidth = 724;
+inline constexpr int kMainHeight = 540;
+
+// Where the program runs from: the application folder holds the movie, the skin, the help file,
+// the sounds and the backup folder.
+struct AppPaths {
+  std::filesystem::path folder;
+  std::string folderText;  // the folder as the registry and the shell take it (ANSI)
+  std::string exeName;     // without ".exe"
+};
+
+struct Ports {
+  RegistryPort& registry;
+  SystemPort& system;
+  ShellPort& shell;
+  DialogPort& dialogs;
+  ClockPort& clock;
+  ui::TimerScheduler& timers;
+};
+
+// What only the real main window can do.
+class MainWindowHost {
+ public:
+  virtual ~MainWindowHost() = default;
+  // Makes the panel's window a child of framChildWindow (creating its windows the first time).
+  virtual void PlacePanel(ui::Form& panel) = 0;
+  // The panel's windows go; the form is about to be destroyed.
+  virtual void ReleasePanel(ui::Form& panel) = 0;
+  virtual void Minimize() = 0;
+  // Moves the window with the mouse, as if its caption were dragged.
+  virtual void DragWindow() = 0;
+  // Ends the process at once.
+  virtual void EndProgram() = 0;
+  // The window's handle value, as owner of message boxes and shell windows.
+  virtual std::uintptr_t WindowHandle() const = 0;
+};
+
+class Program;
+
+class MainWindow : public ui::Form {
+ public:
+  explicit MainWindow(Program& program);
+
+  ui::Movie flash{*this, {.name = "flash", .bounds = {0, 0, kMainWidth, kMainHeight}}};
+  ui::Frame framChildWindow{*this, {.name = "framChildWindow", .bounds = {0, 0, 440, 245}}};
+  // A second command surface, beneath the movie in the z-order.
+  ui::ControlArray<ui::CommandButton> cmdZephyrnet{
+      *this, "cmdZephyrnet",
+      {{.caption = "Zephyrnet", .bounds = {8, 300, 110, 24}},
+       {.caption = "Wizard Mode", .bounds = {8, 328, 110, 24}},
+       {.caption = "Advanced Mode", .bounds = {8, 356, 110, 24}},
+       {.caption = "Backup", .bounds = {8, 384, 110, 24}}}};
+  ui::ControlArray<ui::CommandButton> cmdNetPinger{
+      *this, "cmdNetPinger",
+      {{.caption = "Net Pinger", .bounds = {124, 300, 110, 24}},
+       {.caption = "Ping Settings", .bounds = {124, 328, 110, 24}}}};
+  ui::ControlArray<ui::CommandButton> cmdRamBooster{
+      *this, "cmdRamBooster",
+      {{.caption = "Ram Booster", .bounds = {240, 300, 110, 24}},
+       {.caption = "System Status", .bounds = {240, 328, 110, 24}},
+       {.caption = "Ram Configuration", .bounds = {240, 356, 110, 24}}}};
+  ui::ControlArray<ui::CommandButton> cmdSystemSettings{
+      *this, "cmdSystemSettings",
+      {{.caption = "System Settings", .bounds = {356, 300, 120, 24}},
+       {.caption = "Internet Properties", .bounds = {356, 328, 120, 24}},
+       {.caption = "System Properties", .bounds = {356, 356, 120, 24}},
+       {.caption = "Modems Settings", .bounds = {356, 384, 120, 24}},
+       {.caption = "Network Settings", .bounds = {356, 412, 120, 24}}}};
+  ui::CommandButton cmdMainSettings{
+      *this, {.name = "cmdMainSettings", .caption = "Main Settings", .bounds = {482, 300, 110, 24}}};
+  ui::CommandButton cmdHomePage{
+      *this, {.name = "cmdHomePage", .caption = "Home Page", .bounds = {482, 328, 110, 24}}};
+  ui::CommandButton cmdAbout{
+      *this, {.name = "cmdAbout", .caption = "About", .bounds = {598, 300, 110, 24}}};
+  ui::CommandButton cmdHelp{
+      *this, {.name = "cmdHelp", .caption = "Help", .bounds = {598, 328, 110, 24}}};
+
+  // True while the movie covers the panel frame.
+  bool MovieInFront() const { return flash.StackLevel() > framChildWindow.StackLevel(); }
+
+ private:
+  void cmdZephyrnet_Click(int index);
+  void cmdNetPinger_Click(int index);
+  void cmdRamBooster_Click(int index);
+  void cmdSystemSettings_Click(int index);
+  void cmdMainSettings_Click();
+  void flash_FSCommand(const std::string& command, const std::string& args);
+
+  Program& program_;
+};
+
+// A panel whose backup list is rebuilt before it is shown.
+class BackupListPanel {
+ public:
+  virtual ~BackupListPanel() = default;
+  virtual void intializeList() = 0;
+};
+
+using PanelFactory = std::function<std::unique_ptr<ui::Form>(Program&, PanelId)>;
+
+class Program {
+ public:
+  Program(Ports ports, AppPaths paths);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // How panels are made; the panels not built yet are empty forms with their names.
+  void SetPanelFactory(PanelFactory factory) { factory_ = std::move(factory); }
+  void AttachHost(MainWindowHost* host) { host_ = host; }
+
+  // The load step of the main window. False when another instance runs: the user was told and
+  // nothing was created.
+  bool Start();
+  // The main window's unload step: the panels in order, then the tray icon.
+  void Shutdown();
+
+  // Carries out one command of the movie. Commands are compared exactly; the arguments are
+  // ignored; a command that matches nothing does nothing.
+  void OnCommand(std::string_view command, std::string_view args = {});
+
+  // Puts `id` in the frame: every panel hidden (missing ones created), this one placed in the
+  // frame and shown, the frame in front of the movie.
+  void ShowPanel(PanelId id);
+  void HideAllPanels();
+  // The movie in front of the frame; the panels keep their state.
+  void BringMovieToFront();
+  // What a panel does when it has finished an action: the movie in front, back to its home.
+  void ReturnMovieHome();
+  // Hides the main window and tells the user the program keeps running in the tray.
+  void ShowTrayNotice();
+  void ShowMainWindow();
+
+  // The panel, created (and loaded) on first reference.
+  ui::Form& Panel(PanelId id);
+  bool PanelExists(PanelId id) const { return panels_.count(id) != 0; }
+  // Unloads and destroys the panel; the next reference creates it afresh.
+  void UnloadPanel(PanelId id);
+  // The panel last passed to ShowPanel, if any.
+  std::optional<PanelId> CurrentPanel() const { return current_; }
+
+  // A plain message box with the program's title.
+  int Message(const std::string& text, std::uint32_t flags = kMbOk);
+
+  Ports& ports() { return ports_; }
+  const AppPaths& paths() const { return paths_; }
+  MainWindow& mainWindow() { return *mainWindow_; }
+  OsIdentity os() const { return os_; }
+  const Presets& presets() const { return presets_; }
+  TuningParams& currentTuning() { return currentTuning_; }
+  // The backup folder beside the program.
+  std::filesystem::path BackupFolder() const;
+  // The Run-key entry that starts this program at log-on: the path in quotes, so a folder with
+  // spaces cannot start another program.
+  std::string RunEntry() const;
+
+ private:
+  void ResizeFrame(PanelId id);
+
+  Ports ports_;
+  AppPaths paths_;
+  MainWindowHost* host_ = nullptr;
+  PanelFactory factory_;
+  std::unique_ptr<MainWindow> mainWindow_;
+  std::map<PanelId, std::unique_ptr<ui::Form>> panels_;
+  std::optional<PanelId> current_;
+  // The panel that was on screen when the about screen opened; closing it brings back only that.
+  std::optional<PanelId> beforeAbout_;
+  OsIdentity os_;
+  Presets presets_{};
+  TuningParams currentTuning_{};
+};
+
+}  // namespace zephyr

@@ -1,0 +1,120 @@
+// The main settings panel: what it reads, what Save writes, and when Save is enabled.
+#include <gtest/gtest.h>
+
+#include "app/main_settings_form.h"
+#include "app/main_window.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_form_host.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_timer_scheduler.h"
+#include "platform/registry.h"
+
+namespace zephyr::testing {
+namespace {
+
+const std::string kSettings = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\MainSettings";
+
+class MainSettings : public ::testing::Test {
+ protected:
+  MainSettings() { system.SetVersion(kVerPlatformWin32Nt, 5, 1); }
+
+  // Starts a program installed in `folder` and opens its settings panel.
+  MainSettingsForm& Start(const std::string& folder = "C:\\Program Files\\Zephyr Net") {
+    host.reset();
+    program = std::make_unique<Program>(
+        Ports{registry, system, shell, dialogs, clock, timers},
+        AppPaths{"/unused", folder, "zephyrnet"});
+    system.mutexes.clear();
+    EXPECT_TRUE(program->Start());
+    auto& form = dynamic_cast<MainSettingsForm&>(program->Panel(PanelId::kMainSettings));
+    host = std::make_unique<FakeFormHost>(form, timers);
+    return form;
+  }
+  std::optional<std::string> Stored(const char* name) {
+    const auto value = registry.Get(kHKeyLocalMachine, kSettings, name);
+    return value ? std::optional(value->Text()) : std::nullopt;
+  }
+  std::optional<std::string> RunEntry() {
+    const auto value = registry.Get(kHKeyCurrentUser, kRunKey, "Zephyrnet");
+    return value ? std::optional(value->Text()) : std::nullopt;
+  }
+
+  FakeRegistry registry;
+  FakeSystem system;
+  FakeShell shell;
+  FakeDialogs dialogs;
+  FakeClock clock;
+  FakeTimerScheduler timers;
+  std::unique_ptr<Program> program;
+  std::unique_ptr<FakeFormHost> host;  // goes before the program and its panels
+};
+
+TEST_F(MainSettings, AFreshRegistryShowsACleanPanelAndWritesNothing) {
+  MainSettingsForm& form = Start();
+  EXPECT_EQ(form.chkRunMainProgram.Value(), 0);
+  EXPECT_EQ(form.chkRunProgramMini.Value(), 0);
+  EXPECT_FALSE(form.cmdSave.Enabled());
+  EXPECT_EQ(registry.Journal(), std::vector<std::string>{});
+  EXPECT_TRUE(program->mainWindow().Visible());
+}
+
+TEST_F(MainSettings, SavingWritesBothValuesAndAQuotedRunEntryOrRemovesIt) {
+  MainSettingsForm& form = Start();
+  ASSERT_TRUE(host->Click("chkRunMainProgram"));
+  EXPECT_TRUE(form.cmdSave.Enabled());
+  ASSERT_TRUE(host->Click("cmdSave"));
+  EXPECT_FALSE(form.cmdSave.Enabled());
+  EXPECT_EQ(Stored("chkRunMainProgram"), "1");
+  EXPECT_EQ(Stored("chkRunProgramMini"), "0");
+  // Quoted, so a folder with spaces cannot start C:\Program.exe instead.
+  EXPECT_EQ(RunEntry(), "\"C:\\Program Files\\Zephyr Net\\zephyrnet.exe\"");
+
+  ASSERT_TRUE(host->Click("chkRunMainProgram"));
+  ASSERT_TRUE(host->PressMnemonic('s'));
+  EXPECT_EQ(Stored("chkRunMainProgram"), "0");
+  EXPECT_EQ(RunEntry(), std::nullopt);
+  EXPECT_TRUE(registry.HasKey(kHKeyCurrentUser, kRunKey));
+}
+
+TEST_F(MainSettings, ClickingABoxBackToItsSavedStateStillLeavesSaveEnabled) {
+  MainSettingsForm& form = Start();
+  ASSERT_TRUE(host->Click("chkRunProgramMini"));
+  ASSERT_TRUE(host->Click("chkRunProgramMini"));
+  EXPECT_EQ(form.chkRunProgramMini.Value(), 0);
+  EXPECT_TRUE(form.cmdSave.Enabled());
+}
+
+TEST_F(MainSettings, ASavedEntryFollowsTheProgramToItsNewFolder) {
+  registry.PutString(kHKeyLocalMachine, kSettings, "chkRunMainProgram", "1");
+  registry.PutString(kHKeyCurrentUser, kRunKey, "Zephyrnet", "\"C:\\Old\\zephyrnet.exe\"");
+  MainSettingsForm& form = Start("D:\\Tools\\Zephyrnet");
+  EXPECT_EQ(form.chkRunMainProgram.Value(), 1);
+  EXPECT_FALSE(form.cmdSave.Enabled());
+  EXPECT_EQ(RunEntry(), "\"D:\\Tools\\Zephyrnet\\zephyrnet.exe\"");
+}
+
+TEST_F(MainSettings, StoredValuesThatAreNotZeroOneOrTwoReadAsUnchecked) {
+  for (const char* stored : {"abc", "", "1.5", " 1", "7", "-1", "99999999999"}) {
+    EXPECT_EQ(CheckBoxValueOf(stored), 0) << '"' << stored << '"';
+  }
+  EXPECT_EQ(CheckBoxValueOf("1"), 1);
+  EXPECT_EQ(CheckBoxValueOf("2"), 2);
+  registry.PutString(kHKeyLocalMachine, kSettings, "chkRunMainProgram", "yes");
+  MainSettingsForm& form = Start();
+  EXPECT_EQ(form.chkRunMainProgram.Value(), 0);
+  EXPECT_EQ(RunEntry(), std::nullopt);
+}
+
+TEST_F(MainSettings, StartInTrayHidesTheWindowAtStartUp) {
+  registry.PutString(kHKeyLocalMachine, kSettings, "chkRunProgramMini", "1");
+  Start();
+  EXPECT_FALSE(program->mainWindow().Visible());
+  program->ShowMainWindow();
+  EXPECT_TRUE(program->mainWindow().Visible());
+}
+
+}  // namespace
+}  // namespace zephyr::testing

@@ -1,0 +1,216 @@
+// The program shell: start-up, the movie's commands, and which panel is on screen.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_settings_form.h"
+#include "app/main_window.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_main_window_host.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_timer_scheduler.h"
+
+namespace zephyr::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Every port faked; the program started as WinMain starts it.
+class ProgramTest : public ::testing::Test {
+ protected:
+  ProgramTest() {
+    system.SetVersion(kVerPlatformWin32Nt, 5, 1);
+    program.AttachHost(&host);
+  }
+
+  // The panels a user can see: visible, with the frame in front of the movie.
+  Lines VisiblePanels() {
+    Lines visible;
+    if (program.mainWindow().MovieInFront()) return visible;
+    for (const PanelInfo& info : kPanels) {
+      if (program.PanelExists(info.id) && program.Panel(info.id).Visible()) {
+        visible.emplace_back(info.formName);
+      }
+    }
+    return visible;
+  }
+  ui::Rect Frame() { return program.mainWindow().framChildWindow.Bounds(); }
+
+  FakeRegistry registry;
+  FakeSystem system;
+  FakeShell shell;
+  FakeDialogs dialogs;
+  FakeClock clock;
+  FakeTimerScheduler timers;
+  FakeMainWindowHost host;
+  Program program{{registry, system, shell, dialogs, clock, timers},
+                  {"/apps/Zephyr Net", "C:\\Program Files\\Zephyr Net", "zephyrnet"}};
+};
+
+TEST_F(ProgramTest, StartsWithTheMovieInFrontItsVersionAndTheStartupPanels) {
+  ASSERT_TRUE(program.Start());
+  MainWindow& window = program.mainWindow();
+  EXPECT_TRUE(window.MovieInFront());
+  EXPECT_EQ(window.flash.Bounds(), (ui::Rect{0, 0, 724, 540}));
+  EXPECT_EQ(window.flash.GetVariable("_root.version").rfind("1.0.0.", 0), 0u);
+  EXPECT_EQ(window.flash.MoviePath(0), "/apps/Zephyr Net/speed up.swf");
+  EXPECT_EQ(program.os().code, kOsWindowsXp);
+  EXPECT_EQ(program.presets()[0].MTU, 576);
+  for (PanelId id : kStartupOrder) EXPECT_TRUE(program.PanelExists(id));
+  EXPECT_FALSE(program.PanelExists(PanelId::kNormalMode)) << "made when the movie asks for it";
+  EXPECT_TRUE(window.Visible());
+  EXPECT_TRUE(VisiblePanels().empty());
+}
+
+TEST_F(ProgramTest, ASecondInstanceIsToldAndCreatesNothing) {
+  system.mutexes.insert("QvZephyrnet");
+  EXPECT_FALSE(program.Start());
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "The program already opening");
+  EXPECT_EQ(dialogs.shown[0].title, "Zephyrnet");
+  EXPECT_EQ(dialogs.shown[0].flags, kMbOk);
+  EXPECT_EQ(registry.Dump(), FakeRegistry().Dump());
+}
+
+TEST_F(ProgramTest, EachPanelCommandShowsExactlyThatPanelInItsFrameSize) {
+  ASSERT_TRUE(program.Start());
+  const struct {
+    const char* command;
+    const char* form;
+    int height;
+  } rows[] = {
+      {"IDC_FS_settings", "frmMainSettings", 245},   {"IDC_FS_wizardMode", "frmWizardMode", 250},
+      {"IDC_FS_normalMode", "frmNormalMode", 252},   {"IDC_FS_backupManger", "frmBackUp", 246},
+      {"IDC_FS_pingSetting", "frmNetPingerSettings", 244},
+      {"IDC_FS_systemSatus", "frmSystemStatus", 255}, {"IDC_FS_ramConfig", "frmRamConfiguration", 240},
+  };
+  for (const auto& row : rows) {
+    program.OnCommand(row.command);
+    EXPECT_EQ(VisiblePanels(), Lines{row.form}) << row.command;
+    EXPECT_EQ(Frame().width, 440) << row.command;
+    EXPECT_EQ(Frame().height, row.height) << row.command;
+    EXPECT_EQ(host.placed.back(), row.form);
+  }
+  // The buttons beneath the movie show panels too, without resizing the frame.
+  program.mainWindow().cmdRamBooster(1).Click.Raise();
+  EXPECT_EQ(VisiblePanels(), Lines{"frmSystemStatus"});
+  EXPECT_EQ(Frame().height, 240);
+}
+
+TEST_F(ProgramTest, CommandsThatBringTheMovieForwardKeepOrHideThePanel) {
+  ASSERT_TRUE(program.Start());
+  program.OnCommand("IDC_FS_settings");
+  program.OnCommand("IDC_FS_home");
+  EXPECT_TRUE(VisiblePanels().empty());
+  EXPECT_TRUE(program.Panel(PanelId::kMainSettings).Visible()) << "covered, not hidden";
+  program.OnCommand("IDC_FS_main");
+  EXPECT_FALSE(program.Panel(PanelId::kMainSettings).Visible());
+
+  program.OnCommand("IDC_FS_wizardMode");
+  program.OnCommand("IDC_FS_hide");
+  EXPECT_TRUE(program.Panel(PanelId::kWizardMode).Visible());
+  EXPECT_TRUE(program.mainWindow().MovieInFront());
+  program.OnCommand("IDC_FS_sysSettingClicked");
+  EXPECT_FALSE(program.Panel(PanelId::kWizardMode).Visible());
+}
+
+TEST_F(ProgramTest, ClosingTheAboutScreenBringsBackOnlyThePanelThatWasShown) {
+  ASSERT_TRUE(program.Start());
+  program.OnCommand("IDC_FS_pingSetting");
+  program.OnCommand("IDC_FS_about");
+  EXPECT_TRUE(program.mainWindow().MovieInFront());
+  for (const PanelInfo& info : kPanels) EXPECT_FALSE(program.Panel(info.id).Visible());
+  program.OnCommand("IDC_FS_closeAbout");
+  EXPECT_TRUE(program.mainWindow().MovieInFront()) << "the movie stays in front";
+  for (const PanelInfo& info : kPanels) {
+    EXPECT_EQ(program.Panel(info.id).Visible(), info.id == PanelId::kNetPingerSettings)
+        << info.formName;
+  }
+  // With no panel on screen before, nothing comes back: panels never placed in the frame would
+  // pop out as windows of their own.
+  program.OnCommand("IDC_FS_main");
+  program.OnCommand("IDC_FS_about");
+  program.OnCommand("IDC_FS_closeAbout");
+  for (const PanelInfo& info : kPanels) EXPECT_FALSE(program.Panel(info.id).Visible());
+}
+
+TEST_F(ProgramTest, TheAdvancedModeIsMadeAfreshEachTimeTheMovieOpensIt) {
+  ASSERT_TRUE(program.Start());
+  program.OnCommand("IDC_FS_normalMode");
+  ui::Form* first = &program.Panel(PanelId::kNormalMode);
+  first->SetCaption("moved on");
+  program.OnCommand("IDC_FS_normalMode");
+  EXPECT_EQ(host.released, Lines{"frmNormalMode"});
+  EXPECT_EQ(program.Panel(PanelId::kNormalMode).Caption(), "Advanced Mode");
+  EXPECT_EQ(VisiblePanels(), Lines{"frmNormalMode"});
+  // The button beneath the movie shows it as it is, without a reload.
+  program.Panel(PanelId::kNormalMode).SetCaption("kept");
+  program.mainWindow().cmdZephyrnet(2).Click.Raise();
+  EXPECT_EQ(program.Panel(PanelId::kNormalMode).Caption(), "kept");
+}
+
+TEST_F(ProgramTest, CommandsMatchExactlyAndTheRestGoToTheirPlaces) {
+  ASSERT_TRUE(program.Start());
+  for (const char* ignored : {"idc_fs_close", "IDC_FS_CLOSE", "IDC_FS_close ", "", "drag"}) {
+    program.OnCommand(ignored);
+  }
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_TRUE(shell.calls.empty());
+
+  program.OnCommand("Drag", "whatever");
+  program.OnCommand("IDC_FS_minimize");
+  program.OnCommand("IDC_FS_help");
+  program.OnCommand("IDC_FS_internetProperties");
+  program.OnCommand("IDC_FS_systemSetting");
+  program.OnCommand("IDC_FS_modemSetting");
+  program.OnCommand("IDC_FS_networkSetting");
+  EXPECT_EQ(host.calls, (Lines{"drag", "minimize"}));
+  ASSERT_EQ(shell.opened.size(), 1u);
+  EXPECT_EQ(shell.opened[0].file, "C:\\Program Files\\Zephyr Net\\ZephyrnetHelp.chm");
+  EXPECT_EQ(shell.opened[0].directory, "C:\\");
+  EXPECT_EQ(shell.opened[0].showCommand, 1);
+  EXPECT_EQ(shell.opened[0].owner, 0x1234u);
+  EXPECT_EQ(shell.started.size(), 4u);
+  EXPECT_EQ(shell.started[3].commandLine, "rundll32.exe shell32.dll,Control_RunDLL ncpa.cpl");
+
+  program.OnCommand("IDC_FS_tray");
+  EXPECT_FALSE(program.mainWindow().Visible());
+}
+
+TEST_F(ProgramTest, CloseUnloadsThePanelsAndEnds_RestartAsksForAReboot) {
+  ASSERT_TRUE(program.Start());
+  program.OnCommand("IDC_FS_close");
+  EXPECT_EQ(host.calls, Lines{"end"});
+  for (const PanelInfo& info : kPanels) EXPECT_FALSE(program.PanelExists(info.id));
+
+  FakeMainWindowHost other;
+  program.AttachHost(&other);
+  program.Panel(PanelId::kWizardMode);
+  program.OnCommand("IDC_FS_restart");
+  EXPECT_EQ(shell.calls, (Lines{"privilege", "exit 2 4294967295"}));
+  EXPECT_TRUE(other.calls.empty()) << "the restart itself ends the program";
+  EXPECT_FALSE(program.PanelExists(PanelId::kWizardMode));
+}
+
+TEST_F(ProgramTest, GroupHeaderButtonsOnlySayTheyAreNotHandled) {
+  ASSERT_TRUE(program.Start());
+  MainWindow& window = program.mainWindow();
+  window.cmdZephyrnet(0).Click.Raise();
+  window.cmdNetPinger(0).Click.Raise();
+  window.cmdRamBooster(0).Click.Raise();
+  window.cmdSystemSettings(0).Click.Raise();
+  ASSERT_EQ(dialogs.shown.size(), 4u);
+  EXPECT_EQ(dialogs.shown[0].text, "Nothandeled");
+  EXPECT_EQ(dialogs.shown[1].text, "Nothandeled");
+  EXPECT_EQ(dialogs.shown[2].text, "Not handeled yet");
+  EXPECT_EQ(dialogs.shown[3].text, "Not handeled");
+  for (const auto& shown : dialogs.shown) EXPECT_EQ(shown.title, "Zephyrnet");
+  EXPECT_TRUE(VisiblePanels().empty());
+}
+
+}  // namespace
+}  // namespace zephyr::testing
