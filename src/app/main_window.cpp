@@ -4,6 +4,8 @@
 #include "app/placeholder_panel.h"
 #include "app/system_shortcuts.h"
 #include "platform/registry.h"
+#include "tuning/apply_messages.h"
+#include "tuning/wizard_mode_form.h"
 #include "app/version_text.h"
 
 namespace zephyr {
@@ -11,6 +13,7 @@ namespace {
 
 std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
   if (id == PanelId::kMainSettings) return std::make_unique<MainSettingsForm>(program);
+  if (id == PanelId::kWizardMode) return std::make_unique<WizardModeForm>(program);
   return std::make_unique<PlaceholderPanel>(InfoOf(id));
 }
 
@@ -164,6 +167,16 @@ void Program::ShowTrayNotice() { mainWindow_->SetVisible(false); }
 
 int Program::Message(const std::string& text, std::uint32_t flags) {
   return ports_.dialogs.ShowMessage(host_ ? host_->WindowHandle() : 0, text, kProgramName, flags);
+}
+
+ApplyResult Program::ApplyCurrentTuningSet() {
+  const ApplyResult result = ApplyTuningSet(
+      currentTuning_, {ports_.registry, ports_.clock, os_.code, BackupFolder()});
+  if (const auto message = ApplyResultMessage(result)) {
+    const bool failedBackup = result.outcome == ApplyResult::Outcome::kBackupFailed;
+    Message(*message, failedBackup ? kMbIconError : kMbIconWarning);
+  }
+  return result;
 }
 
 std::filesystem::path Program::BackupFolder() const { return paths_.folder / "Backups"; }

@@ -180,6 +180,10 @@ class Program {
   // The panel last passed to ShowPanel, if any.
   std::optional<PanelId> CurrentPanel() const { return current_; }
 
+  // Applies the current tuning set (after its backup) and tells the user what went wrong, if
+  // anything did.
+  ApplyResult ApplyCurrentTuningSet();
+
   // A plain message box with the program's title.
   int Message(const std::string& text, std::uint32_t flags = kMbOk);
 

@@ -1,0 +1,53 @@
+// frmWizardMode: the one-click way to tune the connection. Eight modes, each a complete tuning
+// set; choosing one copies it over the current tuning set, and "Optimize Now" applies that.
+#pragma once
+
+#include <string>
+
+#include "tuning/tuning_params.h"
+#include "ui/controls.h"
+#include "ui/form_model.h"
+
+namespace zephyr {
+
+class Program;
+
+// The description of a tuning set, as the wizard shows it.
+std::string ModeDescription(const TuningParams& params);
+
+class WizardModeForm : public ui::Form {
+ public:
+  explicit WizardModeForm(Program& program);
+
+  ui::Frame frameOptimizationMode{*this, {.name = "frameOptimizationMode",
+                                          .caption = "Optimization Modes",
+                                          .bounds = {12, 6, 416, 118}}};
+  // Two columns of four: A, C, E, G on the left; B, D, F and Windows default on the right.
+  ui::ControlArray<ui::OptionButton> optMode{
+      *this,
+      "optMode",
+      {{.container = &frameOptimizationMode, .caption = "Automatic-A", .bounds = {20, 22, 180, 20},
+        .value = true},
+       {.container = &frameOptimizationMode, .caption = "Automatic-B", .bounds = {216, 22, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-C", .bounds = {20, 45, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-D", .bounds = {216, 45, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-E", .bounds = {20, 68, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-F", .bounds = {216, 68, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-G", .bounds = {20, 91, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Windows default",
+        .bounds = {216, 91, 180, 20}}}};
+  ui::Label lblModeDescrip{*this, {.name = "lblModeDescrip", .caption = "Modes Description",
+                                   .bounds = {12, 130, 416, 80}}};
+  ui::CommandButton cmdOptimize{*this, {.name = "cmdOptimize", .caption = "Optimize &Now",
+                                        .bounds = {308, 214, 120, 28}}};
+
+ private:
+  void Form_Load() override;
+  void optMode_Click(int index);
+  void cmdOptimize_Click();
+  void ShowModeDescription();
+
+  Program& program_;
+};
+
+}  // namespace zephyr
