@@ -1,119 +1,231 @@
-// WinMain: builds the real ports, identifies the system and runs the message loop.
-//
-// The window here is the program's first one: it carries the caption, the version and the
-// detected Windows, and closes cleanly. The drawn main menu replaces its contents later.
+// WinMain: builds the real ports and the program, puts the main window on screen and runs the
+// message loop. The window's part of the program's work (hosting the movie player, putting panels
+// into the frame, skinning them, moving and minimising the borderless window) is MainWindowWin32;
+// everything else lives in the portable Program.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cctype>
+#include <map>
+#include <memory>
 #include <string>
 
-#include "platform/os_version.h"
+#include "app/main_window.h"
+#include "platform/clock_win32.h"
+#include "platform/dialog_win32.h"
+#include "platform/notification_area_win32.h"
+#include "platform/registry_win32.h"
+#include "platform/shell_win32.h"
 #include "platform/system_win32.h"
-#include "version.h"
+#include "ui/form_binder_win32.h"
+#include "ui/movie.h"
+#include "ui/movie_player_win32.h"
+#include "ui/skin.h"
+#include "ui/skin_win32.h"
+#include "ui/timer_scheduler_win32.h"
+#include "ui/tray_win32.h"
 
+namespace zephyr {
 namespace {
 
-constexpr char kWindowClass[] = "ZephyrnetMainWindow";
-constexpr char kProgramTitle[] = "Zephyrnet";
-// Automation contract: every form window carries its name in this property, as a global atom.
-constexpr char kNameProperty[] = "Name";
-constexpr int kWindowWidth = 724;
-constexpr int kWindowHeight = 540;
+AppPaths PathsOfThisProgram() {
+  AppPaths paths;
+  wchar_t wide[MAX_PATH];
+  const DWORD wideLength = GetModuleFileNameW(nullptr, wide, MAX_PATH);
+  paths.folder = std::filesystem::path(std::wstring(wide, wideLength)).parent_path();
+  char ansi[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, ansi, MAX_PATH);
+  const std::string file(ansi, length);
+  const auto slash = file.find_last_of('\\');
+  paths.folderText = file.substr(0, slash);
+  std::string name = file.substr(slash + 1);
+  if (name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".exe") == 0) {
+    name.resize(name.size() - 4);
+  }
+  paths.exeName = name;
+  return paths;
+}
 
-class MainWindow {
+// Where the guard keeps the player's own window procedure: in the window, not in a global.
+constexpr char kPreviousProcProperty[] = "ZephyrnetPreviousProc";
+
+// The menu never opens a context menu of its own: a right click is turned into the null message,
+// and the context-menu key is swallowed, before the player sees them.
+LRESULT CALLBACK MoviePlayerGuardProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RBUTTONDOWN) message = WM_NULL;
+  if (message == WM_CONTEXTMENU) return 0;
+  const auto previous = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kPreviousProcProperty));
+  if (message == WM_NCDESTROY) {
+    RemovePropA(hwnd, kPreviousProcProperty);
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  }
+  return CallWindowProcA(previous, hwnd, message, wParam, lParam);
+}
+
+// Finds the player among the main window's children by its class name and guards it.
+void SubclassMoviePlayer(HWND mainWindow) {
+  for (HWND child = GetWindow(mainWindow, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[250] = {};
+    GetClassNameA(child, className, sizeof className);
+    std::string lower(className);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower.find("zephyrnetmovieplayer") != std::string::npos) {
+      SetPropA(child, kPreviousProcProperty,
+               reinterpret_cast<HANDLE>(GetWindowLongPtrA(child, GWLP_WNDPROC)));
+      SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MoviePlayerGuardProc));
+      return;
+    }
+  }
+}
+
+class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHost {
  public:
-  explicit MainWindow(zephyr::OsIdentity os) : os_(os) {}
+  MainWindowWin32(Program& program, ui::TimerSchedulerWin32& timers)
+      : program_(program), timers_(timers) {
+    binder_.SetMovieHost(this);
+  }
 
-  bool Create(HINSTANCE instance, int showCommand) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &MainWindow::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&windowClass)) return false;
-
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kWindowWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
-    hwnd_ = CreateWindowExA(0, kWindowClass, kProgramTitle, WS_OVERLAPPEDWINDOW, left, top,
-                            kWindowWidth, kWindowHeight, nullptr, nullptr, instance, this);
-    if (!hwnd_) return false;
-    ShowWindow(hwnd_, showCommand);
-    UpdateWindow(hwnd_);
+  // Puts frmMain on screen: borderless, 724 x 540, centred, with the movie filling it.
+  bool Show() {
+    skin_.Load((program_.paths().folder / kSkinFileName).string());
+    MainWindow& form = program_.mainWindow();
+    if (!binder_.Bind(form, nullptr, timers_)) return false;
+    hwnd_ = binder_.FormWindow();
+    // The main menu is the whole window: no caption or border of the system's.
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU |
+                                            (form.Visible() ? WS_VISIBLE : 0));
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2;
+    SetWindowPos(hwnd_, nullptr, left, top, kMainWidth, kMainHeight,
+                 SWP_NOZORDER | SWP_FRAMECHANGED);
+    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))) {
+      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    if (HWND frame = binder_.WindowOf(form.framChildWindow)) {
+      skin_.Apply(frame, "NoFrame");
+      // The frame and the movie overlap; each must paint only its own part.
+      SetWindowLongPtrA(frame, GWL_STYLE, GetWindowLongPtrA(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
+    }
+    SubclassMoviePlayer(hwnd_);
     return true;
   }
 
+  // MainWindowHost
+  void PlacePanel(ui::Form& panel) override {
+    HWND frame = binder_.WindowOf(program_.mainWindow().framChildWindow);
+    auto& binder = panels_[&panel];
+    if (!binder) binder = std::make_unique<ui::FormBinderWin32>();
+    if (binder->Bound()) return;
+    if (!binder->Bind(panel, frame, timers_)) return;
+    // Every panel is skinned as a whole, then control by control.
+    skin_.Apply(binder->FormWindow(), "controlForm");
+    applyAllControls(*binder, panel);
+  }
+
+  void ReleasePanel(ui::Form& panel) override { panels_.erase(&panel); }
+
+  void Minimize() override { ShowWindow(hwnd_, SW_MINIMIZE); }
+
+  void DragWindow() override {
+    ReleaseCapture();
+    SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  }
+
+  void EndProgram() override { PostQuitMessage(0); }
+
+  std::uintptr_t WindowHandle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-      case WM_CREATE: return self->OnCreate(hwnd);
-      case WM_PAINT: return self->OnPaint(hwnd);
-      case WM_DESTROY: return self->OnDestroy(hwnd);
-      default: return DefWindowProcA(hwnd, message, wParam, lParam);
+  // The skin element of each control by its kind; a control without a window is left alone.
+  void applyAllControls(const ui::FormBinderWin32& binder, ui::Form& form) {
+    for (ui::Control* control : form.Controls()) {
+      const auto element = ui::SkinElementFor(control->Kind());
+      HWND window = binder.WindowOf(*control);
+      if (element && window) skin_.Apply(window, *element);
     }
   }
 
-  LRESULT OnCreate(HWND hwnd) {
-    nameAtom_ = GlobalAddAtomA("frmMain");
-    SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(nameAtom_)));
-    return 0;
+  // ControlWindowHost: the movie player in place of the flash control.
+  HWND CreateControlWindow(ui::Control& control, HWND parent) override {
+    auto* flash = dynamic_cast<ui::Movie*>(&control);
+    if (!flash) return nullptr;
+    const ui::MovieLoadResult movie = ui::LoadMovieFile(
+        program_.paths().folder / std::filesystem::path(kMovieFileName));
+    const ui::Rect bounds = control.Bounds();
+    ui::MoviePlayerWindowArgs args;
+    args.parent = parent;
+    args.bounds = {bounds.x, bounds.y, bounds.x + bounds.width, bounds.y + bounds.height};
+    args.name = control.Name();
+    if (!player_.Create(args, movie.document, [flash](const std::string& command,
+                                                      const std::string& arguments) {
+          flash->SendCommand(command, arguments);
+        })) {
+      return nullptr;
+    }
+    for (const char* variable : {"_root.version", "_root.home"}) {
+      const std::string value = flash->GetVariable(variable);
+      if (!value.empty()) player_.SetVariable(variable, value);
+    }
+    // The panels go where the menu leaves room for them.
+    const RECT frame = player_.PanelFrame();
+    ui::Frame& panelFrame = program_.mainWindow().framChildWindow;
+    panelFrame.SetBounds({frame.left, frame.top, panelFrame.Bounds().width,
+                          panelFrame.Bounds().height});
+    return player_.Hwnd();
   }
 
-  LRESULT OnPaint(HWND hwnd) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    SetBkMode(dc, TRANSPARENT);
-
-    HFONT titleFont = CreateFontA(-36, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                  DEFAULT_PITCH | FF_SWISS, "Tahoma");
-    HGDIOBJ oldFont = SelectObject(dc, titleFont);
-    RECT title = client;
-    title.bottom = client.bottom / 2;
-    DrawTextA(dc, kProgramTitle, -1, &title, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
-    SelectObject(dc, oldFont);
-    DeleteObject(titleFont);
-
-    const std::string details = std::string("Version ") + ZEPHYR_VERSION_TEXT + "\nRunning on " +
-                                std::string(os_.name);
-    RECT body = client;
-    body.top = client.bottom / 2 + 12;
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextA(dc, details.c_str(), -1, &body, DT_CENTER | DT_TOP);
-    EndPaint(hwnd, &paint);
-    return 0;
+  void ControlChanged(ui::Control& control, HWND, ui::Property what) override {
+    if (what != ui::Property::kVariables) return;
+    if (auto* flash = dynamic_cast<ui::Movie*>(&control)) {
+      const auto& [name, value] = flash->LastVariableSet();
+      player_.SetVariable(name, value);
+    }
   }
 
-  LRESULT OnDestroy(HWND hwnd) {
-    RemovePropA(hwnd, kNameProperty);
-    if (nameAtom_) GlobalDeleteAtom(nameAtom_);
-    PostQuitMessage(0);
-    return 0;
-  }
-
-  zephyr::OsIdentity os_;
+  Program& program_;
+  ui::TimerSchedulerWin32& timers_;
+  ui::FormBinderWin32 binder_;
+  ui::MoviePlayerWindow player_;
+  ui::SkinWin32 skin_;
+  std::map<ui::Form*, std::unique_ptr<ui::FormBinderWin32>> panels_;
   HWND hwnd_ = nullptr;
-  ATOM nameAtom_ = 0;
 };
 
 }  // namespace
+}  // namespace zephyr
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  zephyr::SystemWin32 system;
-  MainWindow window(zephyr::DetectOS(system));
-  if (!window.Create(instance, showCommand)) return 1;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace zephyr;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  RegistryWin32 registry;
+  SystemWin32 system;
+  ShellWin32 shell;
+  DialogWin32 dialogs;
+  ClockWin32 clock;
+  ui::TimerSchedulerWin32 timers;
+  Program program({registry, system, shell, dialogs, clock, timers}, PathsOfThisProgram());
+
+  NotificationAreaWin32 notificationArea;
+  ui::TrayArgs trayArgs;
+  if (HICON icon = static_cast<HICON>(
+          LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR))) {
+    trayArgs.trayImage = {kPicTypeIcon, reinterpret_cast<std::uintptr_t>(icon)};
+  }
+  ui::TrayWin32 tray(notificationArea, trayArgs);
+  program.AttachTray(&tray.control());
+
+  MainWindowWin32 window(program, timers);
+  program.AttachHost(&window);
+  // A second instance has been told and ends here, having created nothing.
+  if (!program.Start()) return 0;
+  if (!window.Show()) return 1;
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (ui::TranslateDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

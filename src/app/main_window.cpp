@@ -32,6 +32,8 @@ MainWindow::MainWindow(Program& program)
   flash.FSCommand.Connect(this, &MainWindow::flash_FSCommand);
 }
 
+void MainWindow::Form_Unload() { program_.Shutdown(); }
+
 void MainWindow::flash_FSCommand(const std::string& command, const std::string& args) {
   program_.OnCommand(command, args);
 }
@@ -81,6 +83,14 @@ Program::Program(Ports ports, AppPaths paths)
 
 Program::~Program() = default;
 
+void Program::AttachTray(ui::Tray* tray) {
+  tray_ = tray;
+  if (!tray_) return;
+  tray_->LeftClick.Connect([this] { ShowMainWindow(); });
+  tray_->MouseClick.Connect([this](std::int16_t) { ShowMainWindow(); });
+  // A right click does nothing: there is no tray menu.
+}
+
 bool Program::Start() {
   if (!ports_.system.ClaimSingleInstance(kInstanceMutexName)) {
     Message(kAlreadyRunningMessage);
@@ -98,6 +108,7 @@ bool Program::Start() {
   window.Load(ports_.timers);
 
   presets_ = InitPresets();
+  if (tray_) tray_->Show(true);
   for (PanelId id : kStartupOrder) Panel(id);
 
   // The start-in-tray decision, from the value the settings panel has just read.
@@ -114,6 +125,8 @@ void Program::Shutdown() {
     Panel(id);
     UnloadPanel(id);
   }
+  if (tray_) tray_->Show(false);
+  if (host_) host_->EndProgram();
 }
 
 ui::Form& Program::Panel(PanelId id) {
@@ -163,7 +176,11 @@ void Program::ReturnMovieHome() {
 
 void Program::ShowMainWindow() { mainWindow_->SetVisible(true); }
 
-void Program::ShowTrayNotice() { mainWindow_->SetVisible(false); }
+void Program::ShowTrayNotice() {
+  mainWindow_->SetVisible(false);
+  // Both families get the balloon until the program's own timed message box arrives for 9x.
+  if (tray_) tray_->showBalloonoolTip(true);
+}
 
 int Program::Message(const std::string& text, std::uint32_t flags) {
   return ports_.dialogs.ShowMessage(host_ ? host_->WindowHandle() : 0, text, kProgramName, flags);
@@ -211,6 +228,7 @@ void Program::OnCommand(std::string_view command, std::string_view) {
     BringMovieToFront();
   } else if (command == "IDC_FS_close") {
     endProgram(kCloseOrder);
+    if (tray_) tray_->Show(false);
     if (host_) host_->EndProgram();
   } else if (command == "IDC_FS_tray") {
     ShowTrayNotice();
@@ -252,6 +270,7 @@ void Program::OnCommand(std::string_view command, std::string_view) {
     OpenNetworkSettings(ports_.shell, os_.code);
   } else if (command == "IDC_FS_restart") {
     endProgram(kUnloadOrder);
+    if (tray_) tray_->Show(false);
     RestartWindows(ports_.shell);
   }
 }

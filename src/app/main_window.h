@@ -30,6 +30,7 @@
 #include "ui/custom_controls.h"
 #include "ui/form_model.h"
 #include "ui/timer_scheduler.h"
+#include "ui/tray.h"
 
 namespace zephyr {
 
@@ -120,6 +121,8 @@ class MainWindow : public ui::Form {
   bool MovieInFront() const { return flash.StackLevel() > framChildWindow.StackLevel(); }
 
  private:
+  // Closing the window (Alt+F4, the system menu) ends the program in order.
+  void Form_Unload() override;
   void cmdZephyrnet_Click(int index);
   void cmdNetPinger_Click(int index);
   void cmdRamBooster_Click(int index);
@@ -149,11 +152,13 @@ class Program {
   // How panels are made; the panels not built yet are empty forms with their names.
   void SetPanelFactory(PanelFactory factory) { factory_ = std::move(factory); }
   void AttachHost(MainWindowHost* host) { host_ = host; }
+  // Tray1: the icon in the notification area. Its clicks bring the window back.
+  void AttachTray(ui::Tray* tray);
 
   // The load step of the main window. False when another instance runs: the user was told and
   // nothing was created.
   bool Start();
-  // The main window's unload step: the panels in order, then the tray icon.
+  // The main window's unload step: the panels in order, then the tray icon; then the end.
   void Shutdown();
 
   // Carries out one command of the movie. Commands are compared exactly; the arguments are
@@ -205,6 +210,7 @@ class Program {
   Ports ports_;
   AppPaths paths_;
   MainWindowHost* host_ = nullptr;
+  ui::Tray* tray_ = nullptr;
   PanelFactory factory_;
   std::unique_ptr<MainWindow> mainWindow_;
   std::map<PanelId, std::unique_ptr<ui::Form>> panels_;

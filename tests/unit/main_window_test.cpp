@@ -9,6 +9,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_main_window_host.h"
+#include "fakes/fake_notification_area.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_system.h"
@@ -57,7 +58,8 @@ TEST_F(ProgramTest, StartsWithTheMovieInFrontItsVersionAndTheStartupPanels) {
   EXPECT_TRUE(window.MovieInFront());
   EXPECT_EQ(window.flash.Bounds(), (ui::Rect{0, 0, 724, 540}));
   EXPECT_EQ(window.flash.GetVariable("_root.version").rfind("1.0.0.", 0), 0u);
-  EXPECT_EQ(window.flash.MoviePath(0), "/apps/Zephyr Net/speed up.swf");
+  EXPECT_EQ(window.flash.MoviePath(0),
+            (std::filesystem::path("/apps/Zephyr Net") / "speed up.swf").string());
   EXPECT_EQ(program.os().code, kOsWindowsXp);
   EXPECT_EQ(program.presets()[0].MTU, 576);
   for (PanelId id : kStartupOrder) EXPECT_TRUE(program.PanelExists(id));
@@ -210,6 +212,32 @@ TEST_F(ProgramTest, GroupHeaderButtonsOnlySayTheyAreNotHandled) {
   EXPECT_EQ(dialogs.shown[3].text, "Not handeled");
   for (const auto& shown : dialogs.shown) EXPECT_EQ(shown.title, "Zephyrnet");
   EXPECT_TRUE(VisiblePanels().empty());
+}
+
+TEST_F(ProgramTest, TheTrayIconComesAndGoesWithTheProgramAndBringsTheWindowBack) {
+  FakeNotificationArea area;
+  ui::Tray tray(area, timers, {.hwnd = 0x99});
+  program.AttachTray(&tray);
+  ASSERT_TRUE(program.Start());
+  EXPECT_TRUE(tray.IsVisible());
+  ASSERT_FALSE(area.calls.empty());
+  EXPECT_EQ(area.calls[0].message, kNimAdd);
+
+  program.OnCommand("IDC_FS_tray");
+  EXPECT_FALSE(program.mainWindow().Visible());
+  ASSERT_EQ(area.balloons.size(), 1u);
+  EXPECT_EQ(area.balloons[0].title, "Program notification");
+  EXPECT_EQ(area.balloons[0].text, "The Program Still Running Here");
+
+  tray.HandleCallback(ui::kWmRButtonDown);
+  EXPECT_FALSE(program.mainWindow().Visible()) << "a right click does nothing";
+  timers.Advance(20);
+  tray.HandleCallback(ui::kWmLButtonDown);
+  EXPECT_TRUE(program.mainWindow().Visible());
+
+  program.OnCommand("IDC_FS_close");
+  EXPECT_FALSE(tray.IsVisible());
+  EXPECT_EQ(area.calls.back().message, kNimDelete);
 }
 
 }  // namespace

@@ -1,0 +1,164 @@
+#include "ui/histogram_win32.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace zephyr::ui {
+
+namespace {
+
+struct DcDeleter {
+  void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// A GDI object selected into a DC for one scope.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selection() { SelectObject(dc_, previous_); }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~WindowDc() { ReleaseDC(hwnd_, dc_); }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+}  // namespace
+
+std::vector<RECT> HistogramBars(const HistogramPicture& picture, int width, int height) {
+  std::vector<RECT> bars;
+  if (width <= 0 || height <= 0) return bars;
+  const int slots = std::max(picture.maxLines, 1);
+  const std::size_t shown = std::min(picture.samples.size(), static_cast<std::size_t>(slots));
+  const std::size_t firstSample = picture.samples.size() - shown;
+  const int firstSlot = slots - static_cast<int>(shown);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const int slot = firstSlot + static_cast<int>(i);
+    const int left = static_cast<int>(static_cast<long long>(slot) * width / slots);
+    int right = static_cast<int>(static_cast<long long>(slot + 1) * width / slots);
+    // A one-pixel gap keeps neighbouring bars apart once they are wide enough to spare it.
+    if (right - left >= 3) --right;
+    const double value = std::clamp(picture.samples[firstSample + i], 0.0, 100.0);
+    const int barHeight = static_cast<int>(std::lround(value * height / 100.0));
+    if (barHeight <= 0 || right <= left) continue;
+    bars.push_back(RECT{left, height - barHeight, right, height});
+  }
+  return bars;
+}
+
+HWND HistogramWindow::Create(HWND parent, const RECT& bounds, DWORD style, int id) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (!RegisterClassOnce(instance)) return nullptr;
+  return CreateWindowExA(0, kClassName, nullptr, WS_CHILD | style, bounds.left, bounds.top,
+                         bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+void HistogramWindow::Show(HWND window, HistogramPicture picture) {
+  auto* self = reinterpret_cast<HistogramWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return;
+  self->picture_ = std::move(picture);
+  self->stale_ = true;
+  InvalidateRect(window, nullptr, FALSE);
+}
+
+bool HistogramWindow::RegisterClassOnce(HINSTANCE instance) {
+  WNDCLASSA windowClass{};
+  if (GetClassInfoA(instance, kClassName, &windowClass)) return true;
+  windowClass.lpfnWndProc = &HistogramWindow::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  // No background brush: every pixel comes from the off-screen bitmap.
+  windowClass.lpszClassName = kClassName;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+LRESULT CALLBACK HistogramWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new HistogramWindow(hwnd)));
+  }
+  auto* self = reinterpret_cast<HistogramWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  switch (message) {
+    case WM_PAINT: return self->OnPaint();
+    case WM_PRINTCLIENT: return self->OnPrintClient(reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND: return self->OnEraseBackground();
+    case WM_SIZE: return self->OnSize();
+    case WM_NCDESTROY: return self->OnNcDestroy(wParam, lParam);
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT HistogramWindow::OnPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd_, &paint);
+  Render(dc);
+  EndPaint(hwnd_, &paint);
+  return 0;
+}
+
+LRESULT HistogramWindow::OnPrintClient(HDC target) {
+  Render(target);
+  return 0;
+}
+
+// The paint covers every pixel; erasing first would only make the graph flicker.
+LRESULT HistogramWindow::OnEraseBackground() { return 1; }
+
+LRESULT HistogramWindow::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
+  const HWND hwnd = hwnd_;
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  delete this;
+  return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT HistogramWindow::OnSize() {
+  stale_ = true;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  return 0;
+}
+
+void HistogramWindow::Render(HDC target) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return;
+  if (!bitmap_ || bitmapSize_.cx != width || bitmapSize_.cy != height) {
+    const WindowDc screen(hwnd_);
+    bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
+    bitmapSize_ = {width, height};
+    stale_ = true;
+  }
+  const MemoryDc memory(CreateCompatibleDC(target));
+  if (!bitmap_ || !memory) return;
+  const Selection selected(memory.get(), bitmap_.get());
+  if (stale_) {
+    FillRect(memory.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const UniqueBrush bars(CreateSolidBrush(picture_.barColor));
+    for (const RECT& bar : HistogramBars(picture_, width, height)) {
+      FillRect(memory.get(), &bar, bars.get());
+    }
+    stale_ = false;
+  }
+  BitBlt(target, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace zephyr::ui
