@@ -21,25 +21,25 @@ class WizardModeForm : public ui::Form {
 
   ui::Frame frameOptimizationMode{*this, {.name = "frameOptimizationMode",
                                           .caption = "Optimization Modes",
-                                          .bounds = {12, 6, 416, 118}}};
+                                          .bounds = {12, 4, 416, 96}}};
   // Two columns of four: A, C, E, G on the left; B, D, F and Windows default on the right.
   ui::ControlArray<ui::OptionButton> optMode{
       *this,
       "optMode",
-      {{.container = &frameOptimizationMode, .caption = "Automatic-A", .bounds = {20, 22, 180, 20},
+      {{.container = &frameOptimizationMode, .caption = "Automatic-A", .bounds = {20, 18, 180, 18},
         .value = true},
-       {.container = &frameOptimizationMode, .caption = "Automatic-B", .bounds = {216, 22, 180, 20}},
-       {.container = &frameOptimizationMode, .caption = "Automatic-C", .bounds = {20, 45, 180, 20}},
-       {.container = &frameOptimizationMode, .caption = "Automatic-D", .bounds = {216, 45, 180, 20}},
-       {.container = &frameOptimizationMode, .caption = "Automatic-E", .bounds = {20, 68, 180, 20}},
-       {.container = &frameOptimizationMode, .caption = "Automatic-F", .bounds = {216, 68, 180, 20}},
-       {.container = &frameOptimizationMode, .caption = "Automatic-G", .bounds = {20, 91, 180, 20}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-B", .bounds = {216, 18, 180, 18}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-C", .bounds = {20, 36, 180, 18}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-D", .bounds = {216, 36, 180, 18}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-E", .bounds = {20, 54, 180, 18}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-F", .bounds = {216, 54, 180, 18}},
+       {.container = &frameOptimizationMode, .caption = "Automatic-G", .bounds = {20, 72, 180, 18}},
        {.container = &frameOptimizationMode, .caption = "Windows default",
-        .bounds = {216, 91, 180, 20}}}};
+        .bounds = {216, 72, 180, 18}}}};
   ui::Label lblModeDescrip{*this, {.name = "lblModeDescrip", .caption = "Modes Description",
-                                   .bounds = {12, 130, 416, 80}}};
+                                   .bounds = {12, 104, 416, 110}}};
   ui::CommandButton cmdOptimize{*this, {.name = "cmdOptimize", .caption = "Optimize &Now",
-                                        .bounds = {308, 214, 120, 28}}};
+                                        .bounds = {308, 216, 120, 28}}};
 
  private:
   void Form_Load() override;
