@@ -89,8 +89,12 @@ class RunningProgram : public ::testing::Test {
     ASSERT_TRUE(panel) << form << " is not shown";
     HWND frame = GetParent(panel);
     EXPECT_EQ(NameOf(frame), "framChildWindow");
+    // The program sizes the frame right after showing the panel; this process may look between.
     RECT rect;
-    GetWindowRect(frame, &rect);
+    WaitFor([&]() -> HWND {
+      GetWindowRect(frame, &rect);
+      return rect.bottom - rect.top == height ? frame : nullptr;
+    }, 3000);
     EXPECT_EQ(rect.right - rect.left, 440) << form;
     EXPECT_EQ(rect.bottom - rect.top, height) << form;
     HWND flash = FindNamed(main_, "flash");
@@ -114,18 +118,23 @@ class RunningProgram : public ::testing::Test {
 
 TEST_F(RunningProgram, ASecondStartIsToldAndTheFirstKeepsRunning) {
   PROCESS_INFORMATION second = Start();
-  HWND box = WaitFor([&] { return FindTop(second.dwProcessId, "", "#32770"); });
-  ASSERT_TRUE(box) << "the second start showed no message";
+  const auto saysItRuns = [](HWND box) {
+    for (HWND child : Descendants(box)) {
+      char text[128] = {};
+      GetWindowTextA(child, text, sizeof text);
+      if (std::string(text) == "The program already opening") return true;
+    }
+    return false;
+  };
+  // The box is found once it is on screen with its text, not while it is being built.
+  HWND box = WaitFor([&]() -> HWND {
+    HWND found = FindTop(second.dwProcessId, "", "#32770");
+    return found && IsWindowVisible(found) && saysItRuns(found) ? found : nullptr;
+  });
+  ASSERT_TRUE(box) << "the second start showed no message saying the program runs";
   char title[64] = {};
   GetWindowTextA(box, title, sizeof title);
   EXPECT_STREQ(title, "Zephyrnet");
-  bool saidIt = false;
-  for (HWND child : Descendants(box)) {
-    char text[128] = {};
-    GetWindowTextA(child, text, sizeof text);
-    if (std::string(text) == "The program already opening") saidIt = true;
-  }
-  EXPECT_TRUE(saidIt);
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(WaitForSingleObject(second.hProcess, 10000), WAIT_OBJECT_0);
   CloseHandle(second.hThread);
