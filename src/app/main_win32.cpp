@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "platform/clock_win32.h"
 #include "platform/dialog_win32.h"
+#include "platform/locale_win32.h"
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/shell_win32.h"
@@ -206,7 +207,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   DialogWin32 dialogs;
   ClockWin32 clock;
   ui::TimerSchedulerWin32 timers;
-  Program program({registry, system, shell, dialogs, clock, timers}, PathsOfThisProgram());
+  LocaleWin32 locale;
+  Program program({registry, system, shell, dialogs, clock, timers, locale},
+                  PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;
   ui::TrayArgs trayArgs;

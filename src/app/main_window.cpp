@@ -3,6 +3,7 @@
 #include "app/main_settings_form.h"
 #include "app/placeholder_panel.h"
 #include "app/system_shortcuts.h"
+#include "backup/backup_manager_form.h"
 #include "platform/registry.h"
 #include "tuning/apply_messages.h"
 #include "tuning/wizard_mode_form.h"
@@ -14,6 +15,7 @@ namespace {
 std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
   if (id == PanelId::kMainSettings) return std::make_unique<MainSettingsForm>(program);
   if (id == PanelId::kWizardMode) return std::make_unique<WizardModeForm>(program);
+  if (id == PanelId::kBackUp) return std::make_unique<BackupManagerForm>(program);
   return std::make_unique<PlaceholderPanel>(InfoOf(id));
 }
 

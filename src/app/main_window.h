@@ -20,6 +20,7 @@
 #include "app/panels.h"
 #include "platform/clock_port.h"
 #include "platform/dialog_port.h"
+#include "platform/locale_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
 #include "platform/shell_port.h"
@@ -58,6 +59,8 @@ struct Ports {
   DialogPort& dialogs;
   ClockPort& clock;
   ui::TimerScheduler& timers;
+  // The user's date and time formats; the same text everywhere unless the real one is given.
+  LocalePort& locale = PortableLocale();
 };
 
 // What only the real main window can do.

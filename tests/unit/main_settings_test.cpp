@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_locale.h"
 #include "fakes/fake_form_host.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
@@ -25,7 +26,7 @@ class MainSettings : public ::testing::Test {
   MainSettingsForm& Start(const std::string& folder = "C:\\Program Files\\Zephyr Net") {
     host.reset();
     program = std::make_unique<Program>(
-        Ports{registry, system, shell, dialogs, clock, timers},
+        Ports{registry, system, shell, dialogs, clock, timers, locale},
         AppPaths{"/unused", folder, "zephyrnet"});
     system.mutexes.clear();
     EXPECT_TRUE(program->Start());
@@ -48,6 +49,7 @@ class MainSettings : public ::testing::Test {
   FakeDialogs dialogs;
   FakeClock clock;
   FakeTimerScheduler timers;
+  FakeLocale locale;
   std::unique_ptr<Program> program;
   std::unique_ptr<FakeFormHost> host;  // goes before the program and its panels
 };

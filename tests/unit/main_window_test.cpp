@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_locale.h"
 #include "fakes/fake_main_window_host.h"
 #include "fakes/fake_notification_area.h"
 #include "fakes/fake_registry.h"
@@ -47,8 +48,9 @@ class ProgramTest : public ::testing::Test {
   FakeDialogs dialogs;
   FakeClock clock;
   FakeTimerScheduler timers;
+  FakeLocale locale;
   FakeMainWindowHost host;
-  Program program{{registry, system, shell, dialogs, clock, timers},
+  Program program{{registry, system, shell, dialogs, clock, timers, locale},
                   {"/apps/Zephyr Net", "C:\\Program Files\\Zephyr Net", "zephyrnet"}};
 };
 

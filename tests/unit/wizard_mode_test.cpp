@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_locale.h"
 #include "fakes/fake_form_host.h"
 #include "fakes/fake_main_window_host.h"
 #include "fakes/fake_registry.h"
@@ -22,7 +23,7 @@ class WizardMode : public ::testing::Test {
              std::uint32_t minor = 1) {
     system.SetVersion(platform, major, minor);
     program = std::make_unique<Program>(
-        Ports{registry, system, shell, dialogs, clock, timers},
+        Ports{registry, system, shell, dialogs, clock, timers, locale},
         AppPaths{folder.path(), folder.path().string(), "zephyrnet"});
     program->AttachHost(&mainHost);
     ASSERT_TRUE(program->Start());
@@ -36,6 +37,7 @@ class WizardMode : public ::testing::Test {
   FakeDialogs dialogs;
   FakeClock clock;
   FakeTimerScheduler timers;
+  FakeLocale locale;
   FakeMainWindowHost mainHost;
   TempDir folder;
   std::unique_ptr<Program> program;

@@ -1,0 +1,186 @@
+#include "backup/backup_manager_form.h"
+
+#include <system_error>
+#include <tuple>
+
+#include "backup/backup_file.h"
+#include "backup/restore.h"
+
+namespace zephyr {
+namespace {
+
+constexpr int kDateColumn = 2;
+constexpr int kTimeColumn = 3;
+
+// What the date sort compares: the day for the date column, the time of day for the time column.
+std::tuple<int, int, int> SortValue(const std::optional<LocalDateTime>& taken, int column) {
+  if (!taken) return {0, 0, 0};
+  if (column == kTimeColumn) return {taken->hour, taken->minute, taken->second};
+  return {taken->year, taken->month, taken->day};
+}
+
+// The item text of a file: its base name and ".BCK". Nothing for a name the ANSI code page
+// cannot show.
+std::optional<std::string> ItemTextOf(const std::filesystem::path& file) {
+  try {
+    return file.stem().string() + std::string(kBackupExtension);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+BackupManagerForm::BackupManagerForm(Program& program)
+    : ui::Form({.name = "frmBackUp", .caption = "Backup Manager",
+                .bounds = {0, 0, kPanelFrameWidth, InfoOf(PanelId::kBackUp).frameHeight}}),
+      program_(program) {
+  lstBackUpList.ColumnClick.Connect(this, &BackupManagerForm::lstBackUpList_ColumnClick);
+  lstBackUpList.MouseUp.Connect(this, &BackupManagerForm::lstBackUpList_MouseUp);
+  cmdRestore.Click.Connect(this, &BackupManagerForm::cmdRestore_Click);
+  cmdDelete.Click.Connect(this, &BackupManagerForm::cmdDelete_Click);
+}
+
+void BackupManagerForm::Form_Load() { SetButtonsEnabled(); }
+
+void BackupManagerForm::SetButtonsEnabled() {
+  const bool selected = lstBackUpList.SelectedIndex().has_value();
+  cmdRestore.SetEnabled(selected);
+  cmdDelete.SetEnabled(selected);
+}
+
+void BackupManagerForm::intializeList() {
+  lstBackUpList.ClearItems();
+  listed_.clear();
+  SetButtonsEnabled();
+  const std::filesystem::path folder = program_.BackupFolder();
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    std::filesystem::create_directory(folder, error);
+    return;
+  }
+  std::filesystem::directory_iterator entry(folder, error);
+  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+    std::error_code kind;
+    if (entry->is_regular_file(kind) && IsBackupFileName(entry->path().filename())) {
+      AddBackupItem(entry->path());
+    }
+  }
+}
+
+void BackupManagerForm::AddBackupItem(const std::filesystem::path& file) {
+  const std::optional<std::string> text = ItemTextOf(file);
+  if (!text) return;
+  ListedFile listed{file, std::nullopt};
+  std::string date;
+  std::string time;
+  if (const BackupReadResult read = ReadBackupFile(file); read.ok()) {
+    listed.taken = read.backup->taken;
+    LocalePort& locale = program_.ports().locale;
+    date = locale.FormatShortDate(*listed.taken);
+    time = locale.FormatShortTime(*listed.taken);
+  }
+  listed_.insert_or_assign(*text, std::move(listed));
+  lstBackUpList.AddItem(*text, {std::move(date), std::move(time)});
+}
+
+int BackupManagerForm::CompareListItems(const ui::ListItem& first,
+                                        const ui::ListItem& second) const {
+  const auto valueOf = [this](const ui::ListItem& item) {
+    const auto found = listed_.find(item.Text());
+    return SortValue(found != listed_.end() ? found->second.taken : std::nullopt, sortColumn_);
+  };
+  auto a = valueOf(first);
+  auto b = valueOf(second);
+  if (sortDirection_ == 1) std::swap(a, b);
+  if (a < b) return -1;
+  return a == b ? 0 : 1;
+}
+
+void BackupManagerForm::lstBackUpList_ColumnClick(ui::ColumnHeader& column) {
+  // Each column keeps its direction in its tag; a click on another column starts ascending.
+  if (column.Tag() != "ASC") {
+    sortDirection_ = 0;
+    column.SetTag("ASC");
+  } else {
+    sortDirection_ = 1;
+    column.SetTag("DESC");
+  }
+  for (int index = 1; index <= lstBackUpList.ColumnCount(); ++index) {
+    if (index != column.Index()) lstBackUpList.Column(index).SetTag("");
+  }
+  if (column.Text() == "File Name") {
+    lstBackUpList.SetSortOrder(sortDirection_ == 0 ? ui::SortOrder::kAscending
+                                                   : ui::SortOrder::kDescending);
+    lstBackUpList.SetSortKey(column.Index() - 1);
+    lstBackUpList.SetSorted(true);
+  } else if (column.Text() == "Creating Date" || column.Text() == "Creating Time") {
+    lstBackUpList.SetSorted(false);
+    sortColumn_ = column.Text() == "Creating Date" ? kDateColumn : kTimeColumn;
+    lstBackUpList.SortItems([this](const ui::ListItem& first, const ui::ListItem& second) {
+      return CompareListItems(first, second);
+    });
+  }
+  SetButtonsEnabled();
+}
+
+void BackupManagerForm::lstBackUpList_MouseUp() { SetButtonsEnabled(); }
+
+const BackupManagerForm::ListedFile* BackupManagerForm::SelectedFile() const {
+  const ui::ListItem* item = lstBackUpList.SelectedItem();
+  if (item == nullptr) return nullptr;
+  const auto found = listed_.find(item->Text());
+  return found != listed_.end() ? &found->second : nullptr;
+}
+
+void BackupManagerForm::cmdDelete_Click() {
+  const ListedFile* selected = SelectedFile();
+  if (selected == nullptr) return;
+  const std::string name = lstBackUpList.SelectedItem()->Text();
+  const std::filesystem::path file = selected->file;
+  if (program_.Message(kDeleteQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
+  std::error_code error;
+  std::filesystem::remove(file, error);
+  if (error) {
+    program_.Message("The backup file " + name + " could not be deleted (" + error.message() +
+                         ").",
+                     kMbOk | kMbIconError);
+  }
+  intializeList();
+  SetButtonsEnabled();
+}
+
+void BackupManagerForm::cmdRestore_Click() {
+  const ListedFile* selected = SelectedFile();
+  if (selected == nullptr) return;
+  const std::string name = lstBackUpList.SelectedItem()->Text();
+  if (program_.Message(kRestoreQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
+  const RestoreResult result =
+      RestoreBackup(program_.ports().registry, program_.os().code, selected->file);
+  switch (result.outcome) {
+    case RestoreResult::Outcome::kOtherSystem:
+      // Nothing happened, so the user stays on the list.
+      program_.Message(kOtherOperatingSystemMessage, kMbOk | kMbIconError);
+      return;
+    case RestoreResult::Outcome::kRefused:
+      program_.Message("The backup file " + name + " is damaged, so it was not restored (" +
+                           result.reason + "). Nothing was changed.",
+                       kMbOk | kMbIconError);
+      break;
+    case RestoreResult::Outcome::kRestored:
+      if (result.failedWrites > 0) {
+        const std::string count = result.failedWrites == 1
+                                      ? "1 value"
+                                      : std::to_string(result.failedWrites) + " values";
+        program_.Message(count + " of " + name +
+                             " could not be written to the registry. Administrator rights are "
+                             "needed: start Zephyrnet as an administrator and restore it "
+                             "again.\r\n\r\nAll other values were restored.",
+                         kMbOk | kMbIconWarning);
+      }
+      break;
+  }
+  program_.ReturnMovieHome();
+}
+
+}  // namespace zephyr

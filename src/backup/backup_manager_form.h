@@ -1,0 +1,72 @@
+// frmBackUp: the backup manager. Lists the backup files with the date and time each was taken,
+// sorts them by any column, restores the values of the chosen file and deletes files.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "app/main_window.h"
+#include "platform/clock_port.h"
+#include "ui/controls.h"
+#include "ui/form_model.h"
+
+namespace zephyr {
+
+class Program;
+
+inline constexpr char kDeleteQuestion[] = "Do you want to delete this file?";
+inline constexpr char kRestoreQuestion[] = "Do you want to restore this settings?";
+
+class BackupManagerForm : public ui::Form, public BackupListPanel {
+ public:
+  explicit BackupManagerForm(Program& program);
+
+  ui::Frame frameBackUp{*this, {.name = "frameBackUp", .caption = "Backup",
+                                .bounds = {8, 4, 424, 236}}};
+  ui::ListView lstBackUpList{*this, {.name = "lstBackUpList",
+                                     .container = &frameBackUp,
+                                     .bounds = {12, 20, 400, 168},
+                                     .columns = {{.text = "File Name", .width = 120},
+                                                 {.text = "Creating Date", .width = 136},
+                                                 {.text = "Creating Time", .width = 136}}}};
+  ui::CommandButton cmdRestore{*this, {.name = "cmdRestore", .container = &frameBackUp,
+                                       .caption = "Restore", .bounds = {212, 198, 96, 28}}};
+  ui::CommandButton cmdDelete{*this, {.name = "cmdDelete", .container = &frameBackUp,
+                                      .caption = "Delete", .bounds = {316, 198, 96, 28}}};
+
+  // Rebuilds the list from the backup folder, creating the folder when it is missing.
+  void intializeList() override;
+  // Adds the item of one backup file. A file whose date and time cannot be read (empty or
+  // damaged) is listed with neither, so the user can still see and delete it.
+  void AddBackupItem(const std::filesystem::path& file);
+  // The date sort's comparison (column 2 by date, column 3 by time of day) of the values the
+  // files hold, not their texts: -1, 0 or 1. An unreadable date or time counts as the earliest.
+  int CompareListItems(const ui::ListItem& first, const ui::ListItem& second) const;
+
+ private:
+  struct ListedFile {
+    std::filesystem::path file;
+    std::optional<LocalDateTime> taken;
+  };
+
+  void Form_Load() override;
+  void lstBackUpList_ColumnClick(ui::ColumnHeader& column);
+  void lstBackUpList_MouseUp();
+  void cmdRestore_Click();
+  void cmdDelete_Click();
+
+  // The one place that decides the buttons: both act on the selected file, so both need one.
+  void SetButtonsEnabled();
+  // The listed file of the selected item; null when nothing is selected.
+  const ListedFile* SelectedFile() const;
+
+  Program& program_;
+  // The files behind the items, by item text (file names are unique in the folder).
+  std::map<std::string, ListedFile> listed_;
+  int sortColumn_ = 2;     // 1-based column the date sort compares
+  int sortDirection_ = 0;  // 0 ascending, 1 descending
+};
+
+}  // namespace zephyr

@@ -1,0 +1,49 @@
+// Writing a backup file's values back into the registry.
+//
+// The restore reads and checks the whole file before it writes anything, so a damaged file, a
+// file of another system or a file that names keys outside the backup layout changes nothing.
+// A file is accepted only when its groups are exactly those its writer produces for this system:
+// the fixed groups of the family (key paths without regard to case, value names in their order),
+// then the per-adapter groups, whose adapter name is a single key name.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "backup/backup_file.h"
+#include "platform/os_version.h"
+#include "platform/registry_port.h"
+
+namespace zephyr {
+
+inline constexpr char kOtherOperatingSystemMessage[] =
+    "This backup file was taken from another operating system!!";
+
+struct RestoreResult {
+  enum class Outcome {
+    kRestored,     // every value was handed to the registry; some writes may have failed
+    kOtherSystem,  // the file was taken on another operating system; nothing was written
+    kRefused,      // the file could not be read or is not a backup of this layout; nothing written
+  };
+  Outcome outcome = Outcome::kRefused;
+  std::string reason;  // why the file was refused
+  std::size_t valuesWritten = 0;
+  std::size_t failedWrites = 0;
+
+  bool ok() const { return outcome == Outcome::kRestored; }
+};
+
+// Why `backup` is not a backup of `osCode`'s layout, or empty when it is. The file must have
+// been taken on exactly this OS code.
+std::string CheckBackupLayout(const BackupFile& backup, OsCode osCode);
+
+// Restores a parsed backup: the NT family's values as REG_DWORD, the 9x family's as REG_SZ
+// decimal text, each under the hive of its group.
+RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup);
+// Reads the file whole, checks it, and only then restores it.
+RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode,
+                            const std::filesystem::path& file);
+
+}  // namespace zephyr

@@ -1,0 +1,288 @@
+// The backup manager: the list, its sorting, the buttons, deleting and restoring.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "backup/backup_file.h"
+#include "backup/backup_manager_form.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_form_host.h"
+#include "fakes/fake_locale.h"
+#include "fakes/fake_main_window_host.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_timer_scheduler.h"
+#include "fakes/temp_dir.h"
+#include "tuning/registry_layout.h"
+
+namespace zephyr::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class BackupManager : public ::testing::Test {
+ protected:
+  void Start(std::uint32_t platform = kVerPlatformWin32Nt, std::uint32_t major = 5,
+             std::uint32_t minor = 1) {
+    system.SetVersion(platform, major, minor);
+    program = std::make_unique<Program>(
+        Ports{registry, system, shell, dialogs, clock, timers, locale},
+        AppPaths{folder.path(), folder.path().string(), "zephyrnet"});
+    program->AttachHost(&mainHost);
+    ASSERT_TRUE(program->Start());
+    form = &dynamic_cast<BackupManagerForm&>(program->Panel(PanelId::kBackUp));
+    host = std::make_unique<FakeFormHost>(*form, timers);
+  }
+
+  // A backup of this registry taken at `taken` on a system of `os`.
+  void WriteBackup(const std::string& name, LocalDateTime taken, OsCode os = kOsWindowsXp) {
+    const Snapshot snapshot = TakeSnapshot(registry, os, taken);
+    ASSERT_TRUE(snapshot.ok()) << snapshot.error;
+    folder.Write("Backups/" + name, SerializeBackup(snapshot.backup));
+  }
+
+  void ShowPanel() { program->OnCommand("IDC_FS_backupManger"); }
+
+  Names ColumnTexts(int key) const {
+    Names texts;
+    for (std::size_t i = 0; i < form->lstBackUpList.ItemCount(); ++i) {
+      texts.push_back(form->lstBackUpList.Item(i).KeyText(key));
+    }
+    return texts;
+  }
+  Names Tags() const {
+    Names tags;
+    for (int c = 1; c <= form->lstBackUpList.ColumnCount(); ++c) {
+      tags.push_back(form->lstBackUpList.Column(c).Tag());
+    }
+    return tags;
+  }
+  bool ButtonsEnabled() const {
+    EXPECT_EQ(form->cmdRestore.Enabled(), form->cmdDelete.Enabled());
+    return form->cmdRestore.Enabled();
+  }
+  // Selects the item of a file name by a click, as a user would.
+  bool ClickFile(const std::string& name) {
+    const Names names = ColumnTexts(0);
+    const auto found = std::find(names.begin(), names.end(), name);
+    return found != names.end() &&
+           host->ClickItem("lstBackUpList", static_cast<std::size_t>(found - names.begin()));
+  }
+  bool MovieToldHome() const {
+    return program->mainWindow().flash.LastVariableSet() ==
+           std::pair<std::string, std::string>{"_root.home", "true"};
+  }
+
+  FakeRegistry registry;
+  FakeSystem system;
+  FakeShell shell;
+  FakeDialogs dialogs;
+  FakeClock clock;
+  FakeTimerScheduler timers;
+  FakeLocale locale;
+  FakeMainWindowHost mainHost;
+  TempDir folder;
+  std::unique_ptr<Program> program;
+  BackupManagerForm* form = nullptr;
+  std::unique_ptr<FakeFormHost> host;
+};
+
+TEST_F(BackupManager, ListsEveryBackupWithItsLocalDateAndTimeAndDamagedOnesWithout) {
+  Start();
+  // Without a backup folder the list is empty and the folder is made.
+  ShowPanel();
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "Backups"));
+  EXPECT_EQ(form->lstBackUpList.ItemCount(), 0u);
+  EXPECT_FALSE(ButtonsEnabled());
+  EXPECT_EQ(form->lstBackUpList.Column(1).Text(), "File Name");
+  EXPECT_EQ(form->lstBackUpList.Column(2).Text(), "Creating Date");
+  EXPECT_EQ(form->lstBackUpList.Column(3).Text(), "Creating Time");
+
+  WriteBackup("001.BCK", {2026, 3, 9, 14, 5, 9});
+  folder.Write("Backups/002.BCK", "");
+  folder.Write("Backups/003.bck", "#2026-13-01#\r\n#99:00:00#\r\n");
+  folder.Write("Backups/notes.txt", "not a backup");
+  ShowPanel();
+  std::map<std::string, std::pair<std::string, std::string>> shown;
+  for (std::size_t i = 0; i < form->lstBackUpList.ItemCount(); ++i) {
+    const ui::ListItem& item = form->lstBackUpList.Item(i);
+    shown[item.Text()] = {item.SubItems(1), item.SubItems(2)};
+  }
+  EXPECT_EQ(shown, (std::map<std::string, std::pair<std::string, std::string>>{
+                       {"001.BCK", {"3/9/2026", "2:05:09 PM"}},
+                       {"002.BCK", {"", ""}},
+                       {"003.BCK", {"", ""}}}));
+  EXPECT_FALSE(ButtonsEnabled());
+}
+
+TEST_F(BackupManager, DeleteAsksAndTheButtonsNeedASelectedFileAlsoAfterADeletion) {
+  Start();
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
+  WriteBackup("002.BCK", {2026, 3, 10, 10, 0, 0});
+  ShowPanel();
+  EXPECT_FALSE(ButtonsEnabled());
+  EXPECT_FALSE(host->Click("cmdDelete"));
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 1));
+  EXPECT_FALSE(ButtonsEnabled());
+  ASSERT_TRUE(ClickFile("001.BCK"));
+  EXPECT_TRUE(ButtonsEnabled());
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 2));
+  EXPECT_TRUE(ButtonsEnabled());
+
+  dialogs.answers = {kIdNo};
+  ASSERT_TRUE(host->Click("cmdDelete"));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "Do you want to delete this file?");
+  EXPECT_EQ(dialogs.shown[0].title, "Zephyrnet");
+  EXPECT_EQ(dialogs.shown[0].flags, kMbYesNo | kMbIconWarning);
+  EXPECT_EQ(folder.List("Backups"), (Names{"001.BCK", "002.BCK"}));
+  EXPECT_TRUE(ButtonsEnabled());
+
+  // After a deletion nothing is selected, so there is nothing the buttons could act on.
+  ASSERT_TRUE(host->Click("cmdDelete"));
+  EXPECT_EQ(folder.List("Backups"), Names{"002.BCK"});
+  EXPECT_EQ(form->lstBackUpList.ItemCount(), 1u);
+  EXPECT_FALSE(ButtonsEnabled());
+  ASSERT_TRUE(ClickFile("002.BCK"));
+  ASSERT_TRUE(host->Click("cmdDelete"));
+  EXPECT_EQ(form->lstBackUpList.ItemCount(), 0u);
+  EXPECT_FALSE(ButtonsEnabled());
+  // Showing the panel again starts without a selection.
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
+  ShowPanel();
+  ASSERT_TRUE(ClickFile("001.BCK"));
+  ShowPanel();
+  EXPECT_FALSE(ButtonsEnabled());
+}
+
+TEST_F(BackupManager, ColumnsSortByDateAndTimeValuesAlternatingFromAscending) {
+  Start();
+  // In text order "3/10/2026" comes before "3/9/2026", and "10:00:00 AM" before "9:00:00 AM".
+  WriteBackup("001.BCK", {2026, 3, 10, 9, 0, 0});
+  WriteBackup("002.BCK", {2026, 3, 9, 10, 0, 0});
+  WriteBackup("003.BCK", {2025, 12, 31, 9, 0, 0});
+  folder.Write("Backups/004.BCK", "damaged");
+  ShowPanel();
+
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 2));
+  EXPECT_EQ(Tags(), (Names{"", "ASC", ""}));
+  EXPECT_EQ(ColumnTexts(0), (Names{"004.BCK", "003.BCK", "002.BCK", "001.BCK"}));
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 2));
+  EXPECT_EQ(Tags(), (Names{"", "DESC", ""}));
+  EXPECT_EQ(ColumnTexts(0), (Names{"001.BCK", "002.BCK", "003.BCK", "004.BCK"}));
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 2));
+  EXPECT_EQ(Tags(), (Names{"", "ASC", ""}));
+  EXPECT_EQ(ColumnTexts(0), (Names{"004.BCK", "003.BCK", "002.BCK", "001.BCK"}));
+
+  // Another column starts ascending; equal times keep the order they had.
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 3));
+  EXPECT_EQ(Tags(), (Names{"", "", "ASC"}));
+  EXPECT_EQ(ColumnTexts(0), (Names{"004.BCK", "003.BCK", "001.BCK", "002.BCK"}));
+  EXPECT_EQ(form->CompareListItems(form->lstBackUpList.Item(1), form->lstBackUpList.Item(2)), 0);
+  EXPECT_EQ(form->CompareListItems(form->lstBackUpList.Item(2), form->lstBackUpList.Item(3)), -1);
+  EXPECT_FALSE(form->lstBackUpList.Sorted());
+
+  // The file names are sorted by the list itself.
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 1));
+  EXPECT_EQ(Tags(), (Names{"ASC", "", ""}));
+  EXPECT_TRUE(form->lstBackUpList.Sorted());
+  EXPECT_EQ(form->lstBackUpList.SortKey(), 0);
+  EXPECT_EQ(ColumnTexts(0), (Names{"001.BCK", "002.BCK", "003.BCK", "004.BCK"}));
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 1));
+  EXPECT_EQ(ColumnTexts(0), (Names{"004.BCK", "003.BCK", "002.BCK", "001.BCK"}));
+  ASSERT_TRUE(host->ClickColumn("lstBackUpList", 3));
+  EXPECT_EQ(Tags(), (Names{"", "", "ASC"}));
+}
+
+TEST_F(BackupManager, RestoreAsksThenWritesTheFileAndReturnsTheMovieHome) {
+  Start();
+  registry.CreatePath(kHKeyLocalMachine, layout::InterfaceKey("{A}"));
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
+  ShowPanel();
+  ASSERT_TRUE(ClickFile("001.BCK"));
+
+  dialogs.answers = {kIdNo};
+  const std::string before = registry.Dump();
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "Do you want to restore this settings?");
+  EXPECT_EQ(dialogs.shown[0].flags, kMbYesNo | kMbIconWarning);
+  EXPECT_EQ(registry.Dump(), before);
+  EXPECT_FALSE(MovieToldHome());
+
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(registry.Journal().size(), 13u + 2u + 1u + 4u);
+  EXPECT_EQ(registry.Get(kHKeyLocalMachine, layout::kTcpipParametersKey, "SackOpts"),
+            (StoredValue{kRegDword, {1, 0, 0, 0}}));
+  EXPECT_TRUE(MovieToldHome());
+  EXPECT_TRUE(program->mainWindow().MovieInFront());
+}
+
+TEST_F(BackupManager, ADamagedFileIsToldAndChangesNothing) {
+  Start();
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
+  const auto file = folder.path() / "Backups" / "001.BCK";
+  std::string text;
+  {
+    std::ifstream in(file, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // The last value is out of range: nothing before it may be written either.
+  text.replace(text.rfind("\r\n0\r\n"), 5, "\r\n4294967296\r\n");
+  folder.Write("Backups/001.BCK", text);
+  ShowPanel();
+  ASSERT_TRUE(ClickFile("001.BCK"));
+  const std::string before = registry.Dump();
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[1].title, "Zephyrnet");
+  EXPECT_EQ(dialogs.shown[1].flags, kMbOk | kMbIconError);
+  EXPECT_NE(dialogs.shown[1].text.find("001.BCK is damaged"), std::string::npos);
+  EXPECT_NE(dialogs.shown[1].text.find("Nothing was changed."), std::string::npos);
+  EXPECT_EQ(registry.Dump(), before);
+  EXPECT_TRUE(registry.Journal().empty());
+  EXPECT_TRUE(MovieToldHome());
+}
+
+TEST_F(BackupManager, AFileOfAnotherSystemIsToldAndTheUserStaysOnTheList) {
+  Start(kVerPlatformWin32Windows, 4, 10);
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0}, kOsWindowsXp);
+  ShowPanel();
+  ASSERT_TRUE(ClickFile("001.BCK"));
+  const std::string before = registry.Dump();
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[1].text, "This backup file was taken from another operating system!!");
+  EXPECT_EQ(dialogs.shown[1].title, "Zephyrnet");
+  EXPECT_EQ(dialogs.shown[1].flags, kMbOk | kMbIconError);
+  EXPECT_EQ(registry.Dump(), before);
+  EXPECT_FALSE(MovieToldHome());
+  EXPECT_FALSE(program->mainWindow().MovieInFront());
+}
+
+TEST_F(BackupManager, RefusedRegistryWritesAreToldAfterTheRestore) {
+  Start(kVerPlatformWin32Windows, 4, 10);
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0}, kOsWindows98);
+  registry.DenyWrites(kHKeyLocalMachine, "System");
+  ShowPanel();
+  ASSERT_TRUE(ClickFile("001.BCK"));
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[1].text.rfind("11 values of 001.BCK could not be written", 0), 0u)
+      << dialogs.shown[1].text;
+  EXPECT_TRUE(registry.Get(kHKeyCurrentUser, layout::kInternetSettings9xKey,
+                           "MaxConnectionsPerServer"));
+  EXPECT_TRUE(MovieToldHome());
+}
+
+}  // namespace
+}  // namespace zephyr::testing

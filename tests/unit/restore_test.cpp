@@ -1,0 +1,217 @@
+// The restore: what it writes for each family, and that every file it refuses changes nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "backup/backup_file.h"
+#include "backup/backup_layout.h"
+#include "backup/restore.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_registry.h"
+#include "fakes/temp_dir.h"
+#include "tuning/registry_layout.h"
+
+namespace zephyr::testing {
+namespace {
+
+const std::vector<std::string> kInterfaces = {"{A}", "{B}"};
+const std::vector<std::string> kTransports = {"0000", "0001"};
+
+std::size_t CountLines(const std::vector<std::string>& journal, std::string_view part) {
+  return static_cast<std::size_t>(std::count_if(
+      journal.begin(), journal.end(),
+      [part](const std::string& line) { return line.find(part) != std::string::npos; }));
+}
+
+std::string Replace(std::string text, std::string_view from, std::string_view to) {
+  const auto at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+class Restore : public ::testing::Test {
+ protected:
+  // Every value of the family's layout present, each with its own number, as an apply leaves it.
+  void SeedEveryValue(OsCode os) {
+    const bool nt = IsNtFamily(os);
+    std::uint32_t next = 100;
+    const auto put = [&](RegKey hive, std::string_view path, std::string_view name,
+                         std::uint32_t value) {
+      if (nt) {
+        registry.PutDword(hive, path, name, value);
+      } else {
+        registry.PutString(hive, path, name, std::to_string(value));
+      }
+    };
+    for (const auto& group : backup_layout::FixedGroups(os)) {
+      for (const auto& entry : group.entries) {
+        using K = backup_layout::EntryKind;
+        put(group.hive, group.keyPath, entry.valueName,
+            entry.kind == K::kFixed ? entry.fixed : entry.kind == K::kFlag ? 1 : next++);
+      }
+    }
+    for (const std::string& name : nt ? kInterfaces : kTransports) {
+      const std::vector<std::string> keys =
+          nt ? std::vector<std::string>{layout::InterfaceKey(name), layout::AdapterTcpipKey(name)}
+             : std::vector<std::string>{layout::TransportKey(name)};
+      for (const std::string& key : keys) {
+        for (const auto& entry : backup_layout::PerAdapterEntries(os)) {
+          put(kHKeyLocalMachine, key, entry.valueName, next++);
+        }
+      }
+    }
+    // The largest value keeps its bit pattern.
+    if (nt) put(kHKeyLocalMachine, layout::kTcpipParametersKey, "KeepAliveTime", 4294967295u);
+  }
+
+  // The file a backup of the seeded registry gives.
+  std::string BackupText(OsCode os) {
+    const Snapshot snapshot = TakeSnapshot(registry, os, clock.Now());
+    EXPECT_TRUE(snapshot.ok()) << snapshot.error;
+    return SerializeBackup(snapshot.backup);
+  }
+
+  // SaveBackup, then an apply's kind of changes (also of value types), then the restore: the
+  // registry is as before, byte for byte, so the 9x family's values are REG_SZ text again.
+  void RoundTrip(OsCode os) {
+    SeedEveryValue(os);
+    const std::string original = registry.Dump();
+    const SaveBackupResult saved = SaveBackup(registry, clock, os, dir.path() / "Backups");
+    ASSERT_TRUE(saved.ok()) << saved.error;
+
+    const bool nt = IsNtFamily(os);
+    const auto groups = backup_layout::FixedGroups(os);
+    registry.PutDword(groups[0].hive, groups[0].keyPath, "DefaultTTL", 1);
+    registry.PutString(groups[1].hive, groups[1].keyPath, "MaxConnectionsPerServer", "99");
+    const std::string adapter =
+        nt ? layout::AdapterTcpipKey(kInterfaces[1]) : layout::TransportKey(kTransports[1]);
+    registry.PutDword(kHKeyLocalMachine, adapter, nt ? "MTU" : "MaxMTU", 576);
+    ASSERT_NE(registry.Dump(), original);
+
+    const RestoreResult result = RestoreBackup(registry, os, saved.file);
+    ASSERT_TRUE(result.ok()) << result.reason;
+    EXPECT_EQ(registry.Dump(), original);
+  }
+
+  RestoreResult RestoreText(OsCode os, std::string_view text) {
+    return RestoreBackup(registry, os, dir.Write("Backups/001.BCK", text));
+  }
+
+  FakeRegistry registry;
+  FakeClock clock;
+  TempDir dir;
+};
+
+TEST_F(Restore, AnNtBackupWithTwoInterfacesRestores24ValuesAllAsDword) {
+  SeedEveryValue(kOsWindowsXp);
+  const std::string text = BackupText(kOsWindowsXp);
+  FakeRegistry fresh;
+  const RestoreResult result =
+      RestoreBackup(fresh, kOsWindowsXp, dir.Write("Backups/001.BCK", text));
+  ASSERT_TRUE(result.ok()) << result.reason;
+  EXPECT_EQ(result.valuesWritten, 13u + 2u + 1u + 2u * 2u * 2u);
+  EXPECT_EQ(result.failedWrites, 0u);
+  EXPECT_EQ(fresh.Journal().size(), 24u);
+  EXPECT_EQ(CountLines(fresh.Journal(), " dword "), 24u);
+  // The fixed entries too, and group B under the current user.
+  EXPECT_EQ(fresh.Get(kHKeyLocalMachine, layout::kTcpipParametersKey, "DefaultReceiveWindow"),
+            (StoredValue{kRegDword, {0x00, 0x20, 0x00, 0x00}}));
+  EXPECT_EQ(fresh.Get(kHKeyLocalMachine, layout::kTcpipParametersKey, "KeepAliveTime"),
+            (StoredValue{kRegDword, {0xFF, 0xFF, 0xFF, 0xFF}}));
+  EXPECT_TRUE(fresh.Get(kHKeyCurrentUser, layout::kInternetSettingsNtKey,
+                        "MaxConnectionsPerServer"));
+  EXPECT_FALSE(fresh.HasKey(kHKeyLocalMachine, layout::kInternetSettingsNtKey));
+  EXPECT_TRUE(fresh.Get(kHKeyLocalMachine, layout::AdapterTcpipKey("{B}"), "MSS"));
+}
+
+TEST_F(Restore, AFileOfAnotherSystemChangesNothing) {
+  SeedEveryValue(kOsWindowsXp);
+  const std::string nt = BackupText(kOsWindowsXp);
+  const std::string windows2000 = Replace(nt, "\r\n7\r\n", "\r\n6\r\n");
+  const std::string before = registry.Dump();
+  // Another family, and another version of the same family: the codes must be equal.
+  for (const auto& [os, text] :
+       {std::pair{kOsWindows98, nt}, std::pair{kOsWindowsXp, windows2000}}) {
+    const RestoreResult result = RestoreText(os, text);
+    EXPECT_EQ(result.outcome, RestoreResult::Outcome::kOtherSystem);
+    EXPECT_EQ(result.reason, "This backup file was taken from another operating system!!");
+  }
+  EXPECT_EQ(registry.Dump(), before);
+  EXPECT_TRUE(registry.Journal().empty());
+}
+
+TEST_F(Restore, RefusedFilesLeaveTheRegistryByteForByteUnchanged) {
+  SeedEveryValue(kOsWindowsXp);
+  const std::string good = BackupText(kOsWindowsXp);
+  const std::string interfaceA = std::string(layout::kInterfacesKey) + "\\{A}";
+  const std::string adapterA = layout::AdapterTcpipKey("{A}");
+  const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string adapterGroup = "\"MTU\"\r\n1500\r\n\"MSS\"\r\n1460\r\n";
+  std::string randomBytes(512, '\0');
+  std::mt19937 random(7);
+  for (char& c : randomBytes) c = static_cast<char>(random() & 0xFF);
+  const std::string cut = good.substr(0, good.rfind("\"MSS\""));
+
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a Run-key group in place of group B",
+       Replace(good, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", runKey)},
+      {"a Run-key group after the adapters", good + "\"" + runKey + "\"\r\n" + adapterGroup},
+      {"a ..\\ subkey",
+       Replace(Replace(good, interfaceA, std::string(layout::kInterfacesKey) + "\\..\\Run"),
+               adapterA, layout::AdapterTcpipKey("..\\Run"))},
+      {"a .. subkey", Replace(Replace(good, interfaceA, std::string(layout::kInterfacesKey) +
+                                                            "\\.."),
+                              adapterA, layout::AdapterTcpipKey(".."))},
+      {"an empty subkey",
+       Replace(Replace(good, interfaceA, std::string(layout::kInterfacesKey) + "\\"), adapterA,
+               layout::AdapterTcpipKey(""))},
+      {"a NUL in a subkey",
+       Replace(Replace(good, interfaceA, std::string(layout::kInterfacesKey) + "\\" + '\0'),
+               adapterA, layout::AdapterTcpipKey(std::string(1, '\0')))},
+      {"the adapter groups of two different adapters", Replace(good, adapterA,
+                                                               layout::AdapterTcpipKey("{Z}"))},
+      {"an interface without its second group",
+       good + "\"" + std::string(layout::kInterfacesKey) + "\\{C}\"\r\n" + adapterGroup},
+      {"an extra entry", good + "\"Extra\"\r\n1\r\n"},
+      {"another value name", Replace(good, "\"SackOpts\"", "\"EnableDHCP\"")},
+      {"another value name in an adapter group",
+       Replace(good, interfaceA + "\"\r\n\"MTU\"", interfaceA + "\"\r\n\"DefaultGateway\"")},
+      {"a value of 4294967296", Replace(good, "4294967295", "4294967296")},
+      {"a truncated group", cut},
+      {"an empty file", ""},
+      {"random bytes", randomBytes},
+  };
+  const std::string before = registry.Dump();
+  for (const auto& [what, text] : cases) {
+    const RestoreResult result = RestoreText(kOsWindowsXp, text);
+    EXPECT_EQ(result.outcome, RestoreResult::Outcome::kRefused) << what;
+    EXPECT_FALSE(result.reason.empty()) << what;
+    EXPECT_EQ(registry.Dump(), before) << what;
+    EXPECT_TRUE(registry.Journal().empty()) << what << ": " << registry.Journal().front();
+  }
+  // A missing file is refused the same way.
+  EXPECT_EQ(RestoreBackup(registry, kOsWindowsXp, dir.path() / "missing.BCK").outcome,
+            RestoreResult::Outcome::kRefused);
+}
+
+TEST_F(Restore, TheKeyPathsOfTheFileCountWithoutRegardToCase) {
+  SeedEveryValue(kOsWindows98);
+  std::string text = BackupText(kOsWindows98);
+  text = Replace(text, "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
+                 "SYSTEM\\currentcontrolset\\SERVICES\\vxd\\mstcp");
+  text = Replace(text, "Class\\NetTrans\\0000", "CLASS\\nettrans\\0000");
+  const RestoreResult result = RestoreText(kOsWindows98, text);
+  ASSERT_TRUE(result.ok()) << result.reason;
+  EXPECT_EQ(result.valuesWritten, 17u);
+}
+
+TEST_F(Restore, AnNtBackupTakenThenChangedRestoresEveryValue) { RoundTrip(kOsWindowsXp); }
+
+TEST_F(Restore, A9xBackupTakenThenChangedRestoresEveryValue) { RoundTrip(kOsWindows98); }
+
+}  // namespace
+}  // namespace zephyr::testing
