@@ -6,6 +6,7 @@
 #include "backup/backup_manager_form.h"
 #include "platform/registry.h"
 #include "tuning/apply_messages.h"
+#include "tuning/normal_mode_form.h"
 #include "tuning/wizard_mode_form.h"
 #include "app/version_text.h"
 
@@ -15,6 +16,7 @@ namespace {
 std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
   if (id == PanelId::kMainSettings) return std::make_unique<MainSettingsForm>(program);
   if (id == PanelId::kWizardMode) return std::make_unique<WizardModeForm>(program);
+  if (id == PanelId::kNormalMode) return std::make_unique<NormalModeForm>(program);
   if (id == PanelId::kBackUp) return std::make_unique<BackupManagerForm>(program);
   return std::make_unique<PlaceholderPanel>(InfoOf(id));
 }
