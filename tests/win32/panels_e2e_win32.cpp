@@ -1,0 +1,582 @@
+// The tuning panels as a user meets them: zephyrnet.exe started as Windows 98 or Windows XP
+// (--as=win98 / --as=winxp), the wizard, the advanced mode and the backup manager driven through
+// their windows, and the outcome read back with the registry API itself.
+//
+// The driver sets Wine's version for zephyrnet.exe before each start and removes it afterwards.
+// Every test puts back the registry values and the backup files it touched. It changes the
+// machine's TCP/IP values, so it runs only where ZEPHYR_DISPOSABLE_REGISTRY says the registry is
+// a throw-away one (the private Wine prefix).
+#include <windows.h>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "backup/backup_file.h"
+#include "backup/backup_manager_form.h"
+#include "tuning/presets.h"
+#include "tuning/registry_layout.h"
+#include "tuning/tuning_params.h"
+#include "win32/automation_win32.h"
+
+namespace {
+
+using namespace zephyr::automation;
+namespace fs = std::filesystem;
+
+std::string g_version = "winxp";  // Wine's name of the Windows version to run as
+
+bool Nt() { return g_version != "win98" && g_version != "win95" && g_version != "winme"; }
+zephyr::OsCode Code() { return Nt() ? 7 : 3; }
+
+constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\zephyrnet.exe";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// An adapter of our own, so that the per-adapter values are written somewhere.
+constexpr char kOwnInterface[] = "{5A1E0000-0000-4000-8000-0000000E2E01}";
+constexpr char kOwnTransport[] = "0991";
+
+std::string ProgramFolder() {
+  char self[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path(self, length);
+  return path.substr(0, path.find_last_of("\\/"));
+}
+
+fs::path BackupFolder() { return fs::path(ProgramFolder()) / "Backups"; }
+
+std::set<std::string> BackupFiles() {
+  std::set<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator entry(BackupFolder(), error), end; !error && entry != end;
+       entry.increment(error)) {
+    names.insert(entry->path().filename().string());
+  }
+  return names;
+}
+
+HKEY Hive(zephyr::RegKey hive) {
+  return hive == zephyr::kHKeyCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+struct Stored {
+  bool present = false;
+  DWORD type = REG_NONE;
+  std::string data;
+  friend bool operator==(const Stored&, const Stored&) = default;
+};
+
+Stored ReadReal(HKEY hive, const std::string& path, const std::string& name) {
+  Stored stored;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return stored;
+  char buffer[1024];
+  DWORD size = sizeof buffer;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &stored.type, reinterpret_cast<BYTE*>(buffer),
+                       &size) == ERROR_SUCCESS) {
+    stored.present = true;
+    stored.data.assign(buffer, size);
+  }
+  RegCloseKey(key);
+  return stored;
+}
+
+void WriteReal(HKEY hive, const std::string& path, const std::string& name, const Stored& value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  if (value.present) {
+    RegSetValueExA(key, name.c_str(), 0, value.type,
+                   reinterpret_cast<const BYTE*>(value.data.data()),
+                   static_cast<DWORD>(value.data.size()));
+  } else {
+    RegDeleteValueA(key, name.c_str());
+  }
+  RegCloseKey(key);
+}
+
+bool KeyExists(HKEY hive, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::vector<std::string> Subkeys(const std::string& path) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return names;
+  }
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    names.emplace_back(name, size);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+// Every value of a key, by name.
+std::map<std::string, Stored> AllValues(HKEY hive, const std::string& path) {
+  std::map<std::string, Stored> values;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+  for (DWORD index = 0;; ++index) {
+    char name[512];
+    DWORD nameSize = sizeof name;
+    BYTE data[2048];
+    DWORD dataSize = sizeof data;
+    DWORD type = 0;
+    if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    values[std::string(name, nameSize)] =
+        Stored{true, type, std::string(reinterpret_cast<char*>(data), dataSize)};
+  }
+  RegCloseKey(key);
+  return values;
+}
+
+// What the registry holds after a write of the plan.
+Stored Expected(const zephyr::TuningWrite& write) {
+  if (write.remove) return {};
+  if (Nt()) {
+    const auto value = static_cast<std::uint32_t>(write.value);
+    return {true, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)};
+  }
+  return {true, REG_SZ, std::to_string(write.value) + '\0'};
+}
+
+std::string Where(const zephyr::TuningWrite& write) {
+  return write.keyPath + "\\" + (write.valueName.empty() ? "(default)" : write.valueName);
+}
+
+std::string TextOf(HWND hwnd) {
+  char text[512] = {};
+  SendMessageA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+bool Says(HWND box, const std::string& part) {
+  for (HWND child : Descendants(box)) {
+    if (TextOf(child).find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Memory inside the program, for the list view messages that carry pointers.
+class RemoteMemory {
+ public:
+  RemoteMemory(HANDLE process, std::size_t size)
+      : process_(process),
+        address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE)) {}
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+  void Write(std::size_t offset, const void* data, std::size_t size) const {
+    WriteProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+  void Read(std::size_t offset, void* data, std::size_t size) const {
+    ReadProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+class Panels : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
+      GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
+    }
+    backupsExisted_ = fs::is_directory(BackupFolder());
+    backupsBefore_ = BackupFiles();
+
+    // Our own adapter, removed again afterwards.
+    adapterKey_ = Nt() ? zephyr::layout::InterfaceKey(kOwnInterface)
+                       : zephyr::layout::TransportKey(kOwnTransport);
+    ownKeys_ = {adapterKey_};
+    if (Nt()) ownKeys_.push_back(std::string(zephyr::layout::kServicesKey) + "\\" + kOwnInterface);
+    for (const std::string& key : ownKeys_) ownKeyExisted_.push_back(KeyExists(HKEY_LOCAL_MACHINE, key));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, adapterKey_.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    subkeys_ = Subkeys(std::string(Nt() ? zephyr::layout::kInterfacesKey
+                                        : zephyr::layout::kNetTransKey));
+
+    // Every value any apply or restore touches, to put back afterwards. The apply's writes are
+    // the entries the backup records.
+    for (const zephyr::TuningWrite& write : Plan(zephyr::InitPresets()[0])) {
+      saved_.push_back({write, ReadReal(Hive(write.hive), write.keyPath, write.valueName)});
+    }
+    runBefore_ = AllValues(HKEY_CURRENT_USER, kRunKey);
+
+    HKEY defaults = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &defaults, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(defaults, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(g_version.c_str()),
+                   static_cast<DWORD>(g_version.size() + 1));
+    RegCloseKey(defaults);
+    versionSet_ = true;
+  }
+
+  void TearDown() override {
+    if (process_.hProcess) {
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+      }
+      CloseHandle(process_.hThread);
+      CloseHandle(process_.hProcess);
+    }
+    if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+    for (const auto& [write, before] : saved_) {
+      WriteReal(Hive(write.hive), write.keyPath, write.valueName, before);
+    }
+    for (std::size_t index = 0; index < ownKeys_.size(); ++index) {
+      if (!ownKeyExisted_[index]) SHDeleteKeyA(HKEY_LOCAL_MACHINE, ownKeys_[index].c_str());
+    }
+    for (const std::string& name : BackupFiles()) {
+      if (!backupsBefore_.count(name)) {
+        std::error_code error;
+        fs::remove(BackupFolder() / name, error);
+      }
+    }
+    if (!backupsExisted_) {
+      std::error_code error;
+      fs::remove(BackupFolder(), error);  // only when empty
+    }
+  }
+
+  std::vector<zephyr::TuningWrite> Plan(const zephyr::TuningParams& params) const {
+    return zephyr::PlanTuningWrites(params, Code(), subkeys_);
+  }
+
+  // Puts the values of a tuning set into the registry directly, as a known starting point.
+  void Seed(const zephyr::TuningParams& params) {
+    for (const zephyr::TuningWrite& write : Plan(params)) {
+      WriteReal(Hive(write.hive), write.keyPath, write.valueName, Expected(write));
+    }
+  }
+
+  void ExpectRegistryHolds(const zephyr::TuningParams& params) {
+    for (const zephyr::TuningWrite& write : Plan(params)) {
+      const Stored stored = ReadReal(Hive(write.hive), write.keyPath, write.valueName);
+      const Stored expected = Expected(write);
+      EXPECT_EQ(stored.present, expected.present) << Where(write);
+      EXPECT_EQ(stored.type, expected.type) << Where(write);
+      EXPECT_EQ(stored.data, expected.data) << Where(write);
+    }
+  }
+
+  void StartProgram() {
+    std::string commandLine = "\"" + ProgramFolder() + "\\zephyrnet.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process_));
+    main_ = WaitFor([this] { return FindTop(process_.dwProcessId, "frmMain"); }, 20000);
+    ASSERT_TRUE(main_) << "no window named frmMain appeared";
+  }
+
+  void PressMovie(const std::string& command, const std::string& via = {}) {
+    if (!via.empty()) {
+      HWND screen = WaitFor([&] { return FindVisible(main_, "screen:" + via); }, 3000);
+      ASSERT_TRUE(screen) << "no button opens screen " << via;
+      SendMessageA(screen, BM_CLICK, 0, 0);
+    }
+    HWND button = WaitFor([&] { return FindVisible(main_, command); }, 3000);
+    ASSERT_TRUE(button) << "no visible movie button sends " << command;
+    PostMessageA(button, BM_CLICK, 0, 0);
+  }
+
+  HWND OpenPanel(const std::string& command, const std::string& form) {
+    PressMovie(command, "network");
+    return WaitFor([&] { return FindVisible(main_, form); }, 5000);
+  }
+
+  // Whether the movie is in front of the panel's frame again: the movie's home.
+  bool MovieCovers(HWND panel) {
+    HWND flash = FindNamed(main_, "flash");
+    HWND frame = GetParent(panel);
+    if (!flash || !IsWindowVisible(panel)) return true;
+    for (HWND below = GetWindow(flash, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+      if (below == frame) return true;
+    }
+    return false;
+  }
+
+  bool WaitHome(HWND panel) {
+    return WaitFor([&]() -> HWND { return MovieCovers(panel) ? panel : nullptr; }, 10000);
+  }
+
+  // The program's message box that says `part`, once it is on screen with its text.
+  HWND WaitBox(const std::string& part) {
+    return WaitFor([&]() -> HWND {
+      HWND found = FindTop(process_.dwProcessId, "", "#32770");
+      return found && IsWindowVisible(found) && Says(found, part) ? found : nullptr;
+    });
+  }
+
+  static void Press(HWND box, int id) {
+    HWND button = GetDlgItem(box, id);
+    if (button) {
+      PostMessageA(button, BM_CLICK, 0, 0);
+    } else {
+      PostMessageA(box, WM_COMMAND, id, 0);
+    }
+  }
+
+  // Texts of the list's items, in list order.
+  std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    RemoteMemory memory(process_.hProcess, sizeof(LVITEMA) + 260);
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+      LVITEMA item{};
+      item.iSubItem = 0;
+      item.pszText = memory.at(sizeof(LVITEMA));
+      item.cchTextMax = 260;
+      memory.Write(0, &item, sizeof item);
+      SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(memory.at(0)));
+      char text[260] = {};
+      memory.Read(sizeof(LVITEMA), text, sizeof text - 1);
+      items.emplace_back(text);
+    }
+    return items;
+  }
+
+  // Selects the item named `name`, as the keyboard would.
+  bool SelectItem(HWND list, const std::string& name) {
+    const auto items = ListItems(list);
+    const auto found = std::find(items.begin(), items.end(), name);
+    if (found == items.end()) return false;
+    RemoteMemory memory(process_.hProcess, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    memory.Write(0, &item, sizeof item);
+    SendMessageA(list, LVM_SETITEMSTATE, found - items.begin(),
+                 reinterpret_cast<LPARAM>(memory.at(0)));
+    return true;
+  }
+
+  PROCESS_INFORMATION process_{};
+  HWND main_ = nullptr;
+  std::string adapterKey_;
+  std::vector<std::string> subkeys_;
+  std::vector<std::pair<zephyr::TuningWrite, Stored>> saved_;
+  std::map<std::string, Stored> runBefore_;
+
+ private:
+  bool versionSet_ = false;
+  bool backupsExisted_ = false;
+  std::set<std::string> backupsBefore_;
+  std::vector<std::string> ownKeys_;
+  std::vector<bool> ownKeyExisted_;
+};
+
+TEST_F(Panels, WizardAutomaticCWritesTheLayoutBacksUpAndReturnsHome) {
+  const auto presets = zephyr::InitPresets();
+  // Automatic-D first, so that the removals of Automatic-C have something to remove.
+  Seed(presets[3]);
+  const auto before = BackupFiles();
+  StartProgram();
+  HWND panel = OpenPanel("IDC_FS_wizardMode", "frmWizardMode");
+  ASSERT_TRUE(panel) << "the wizard is not shown";
+  HWND option = FindNamed(panel, "optMode(2)");
+  HWND optimize = FindNamed(panel, "cmdOptimize");
+  ASSERT_TRUE(option && optimize);
+  SendMessageA(option, BM_CLICK, 0, 0);
+  PostMessageA(optimize, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitHome(panel)) << "the movie did not come back after Optimize";
+
+  ExpectRegistryHolds(presets[2]);
+  std::vector<std::string> added;
+  for (const std::string& name : BackupFiles()) {
+    if (!before.count(name)) added.push_back(name);
+  }
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(zephyr::BackupFileName(zephyr::BackupNumberOf(added[0])), added[0]);
+  const auto read = zephyr::ReadBackupFile(BackupFolder() / added[0]);
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.backup->osCode, Code());
+}
+
+TEST_F(Panels, AdvancedModeAppliesTheCableModemRecommendationsAndRevertsABadTTL) {
+  const auto presets = zephyr::InitPresets();
+  Seed(presets[3]);
+  StartProgram();
+  HWND panel = OpenPanel("IDC_FS_normalMode", "frmNormalMode");
+  ASSERT_TRUE(panel) << "the advanced mode is not shown";
+  HWND cable = FindNamed(panel, "optConnType(1)");
+  HWND next = FindNamed(panel, "cmdNextPage");
+  ASSERT_TRUE(cable && next);
+  SendMessageA(cable, BM_CLICK, 0, 0);
+
+  const auto goTo = [&](int page) {
+    PostMessageA(next, BM_CLICK, 0, 0);
+    return WaitFor([&] { return FindVisible(panel, "frmWizardPages(" + std::to_string(page) + ")"); },
+                   5000);
+  };
+  for (int page = 1; page <= 4; ++page) ASSERT_TRUE(goTo(page)) << "page " << page;
+
+  HWND ttl = FindVisible(panel, "txtTTLValue");
+  ASSERT_TRUE(ttl);
+  EXPECT_EQ(TextOf(ttl), "64");
+  // Typed text goes through the edit control, which reports the change to the program.
+  SendMessageA(ttl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  EXPECT_TRUE(WaitFor([&]() -> HWND { return TextOf(ttl) == "64" ? ttl : nullptr; }, 3000))
+      << "the TTL box kept " << TextOf(ttl);
+
+  for (int page = 5; page <= 7; ++page) ASSERT_TRUE(goTo(page)) << "page " << page;
+  EXPECT_EQ(TextOf(next), "Finish");
+  PostMessageA(next, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitHome(panel)) << "the movie did not come back after Finish";
+
+  // A cable modem's recommendations on every page are the values of Automatic-E.
+  zephyr::TuningParams expected = presets[4];
+  expected.MTU = 1500;
+  expected.MSS = 1460;
+  expected.RWIN = 1460 * 44 * 4;
+  expected.TTL = 64;
+  ExpectRegistryHolds(expected);
+}
+
+TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
+  const auto presets = zephyr::InitPresets();
+  Seed(presets[3]);
+  std::map<std::string, Stored> remembered;
+  for (const zephyr::TuningWrite& write : Plan(presets[3])) {
+    remembered[Where(write) + (write.hive == zephyr::kHKeyCurrentUser ? " (HKCU)" : "")] =
+        ReadReal(Hive(write.hive), write.keyPath, write.valueName);
+  }
+  const auto before = BackupFiles();
+  StartProgram();
+
+  // Automatic-E through the wizard.
+  HWND wizard = OpenPanel("IDC_FS_wizardMode", "frmWizardMode");
+  ASSERT_TRUE(wizard);
+  SendMessageA(FindNamed(wizard, "optMode(4)"), BM_CLICK, 0, 0);
+  PostMessageA(FindNamed(wizard, "cmdOptimize"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitHome(wizard));
+  ExpectRegistryHolds(presets[4]);
+  std::string newest;
+  for (const std::string& name : BackupFiles()) {
+    if (!before.count(name)) newest = name;
+  }
+  ASSERT_FALSE(newest.empty()) << "the apply left no backup";
+
+  // A file that would write into the Run key, made from the real one.
+  const auto read = zephyr::ReadBackupFile(BackupFolder() / newest);
+  ASSERT_TRUE(read.ok()) << read.error;
+  zephyr::BackupFile crafted = *read.backup;
+  ASSERT_GE(crafted.groups.size(), 2u);
+  crafted.groups[1].keyPath = kRunKey;
+  const std::string craftedName = "998.BCK";
+  ASSERT_FALSE(fs::exists(BackupFolder() / craftedName));
+  {
+    std::ofstream out(BackupFolder() / craftedName, std::ios::binary);
+    out << zephyr::SerializeBackup(crafted);
+  }
+
+  HWND panel = OpenPanel("IDC_FS_backupManger", "frmBackUp");
+  ASSERT_TRUE(panel);
+  HWND list = FindNamed(panel, "lstBackUpList");
+  HWND restore = FindNamed(panel, "cmdRestore");
+  HWND remove = FindNamed(panel, "cmdDelete");
+  ASSERT_TRUE(list && restore && remove);
+  const auto items = ListItems(list);
+  EXPECT_NE(std::find(items.begin(), items.end(), newest), items.end()) << newest;
+  EXPECT_NE(std::find(items.begin(), items.end(), craftedName), items.end()) << craftedName;
+
+  // Restore of the backup the apply wrote.
+  ASSERT_TRUE(SelectItem(list, newest));
+  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }, 3000));
+  PostMessageA(restore, BM_CLICK, 0, 0);
+  HWND question = WaitBox(zephyr::kRestoreQuestion);
+  ASSERT_TRUE(question) << "no question before the restore";
+  Press(question, IDYES);
+  ASSERT_TRUE(WaitHome(panel));
+  for (const zephyr::TuningWrite& write : Plan(presets[3])) {
+    const std::string where =
+        Where(write) + (write.hive == zephyr::kHKeyCurrentUser ? " (HKCU)" : "");
+    EXPECT_EQ(ReadReal(Hive(write.hive), write.keyPath, write.valueName), remembered[where])
+        << where;
+  }
+
+  // The crafted file is refused and the Run key keeps what it had.
+  panel = OpenPanel("IDC_FS_backupManger", "frmBackUp");
+  ASSERT_TRUE(panel);
+  list = FindNamed(panel, "lstBackUpList");
+  restore = FindNamed(panel, "cmdRestore");
+  remove = FindNamed(panel, "cmdDelete");
+  ASSERT_TRUE(SelectItem(list, craftedName));
+  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }, 3000));
+  PostMessageA(restore, BM_CLICK, 0, 0);
+  question = WaitBox(zephyr::kRestoreQuestion);
+  ASSERT_TRUE(question);
+  Press(question, IDYES);
+  HWND refusal = WaitBox("is damaged");
+  ASSERT_TRUE(refusal) << "no message refusing the crafted file";
+  Press(refusal, IDOK);
+  EXPECT_TRUE(WaitHome(panel));
+  EXPECT_EQ(AllValues(HKEY_CURRENT_USER, kRunKey), runBefore_);
+
+  // Deleting the crafted file through the panel.
+  panel = OpenPanel("IDC_FS_backupManger", "frmBackUp");
+  ASSERT_TRUE(panel);
+  list = FindNamed(panel, "lstBackUpList");
+  remove = FindNamed(panel, "cmdDelete");
+  ASSERT_TRUE(SelectItem(list, craftedName));
+  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(remove) ? remove : nullptr; }, 3000));
+  PostMessageA(remove, BM_CLICK, 0, 0);
+  question = WaitBox(zephyr::kDeleteQuestion);
+  ASSERT_TRUE(question) << "no question before the delete";
+  Press(question, IDYES);
+  EXPECT_TRUE(WaitFor([&]() -> HWND {
+    const auto now = ListItems(list);
+    return std::find(now.begin(), now.end(), craftedName) == now.end() ? list : nullptr;
+  }, 5000)) << craftedName << " is still listed";
+  EXPECT_FALSE(fs::exists(BackupFolder() / craftedName));
+  const auto now = ListItems(list);
+  EXPECT_NE(std::find(now.begin(), now.end(), newest), now.end()) << "the other file went too";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--as=", 5) == 0) g_version = argv[i] + 5;
+  }
+  return RUN_ALL_TESTS();
+}
