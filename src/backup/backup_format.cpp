@@ -1,10 +1,12 @@
 // The backup file's text: writing it, and reading it back item by item.
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <system_error>
 
 #include "backup/backup_file.h"
 #include "backup/backup_layout.h"
@@ -311,13 +313,20 @@ BackupReadResult ParseBackup(std::string_view text) {
 }
 
 BackupReadResult ReadBackupFile(const std::filesystem::path& file) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(file, error);
-  if (error) return {std::nullopt, "the file could not be opened (" + error.message() + ")"};
-  if (size > kLargestBackupFile) return {std::nullopt, "the file is far too large for a backup"};
+  // One open and one read: the backup manager reads hundreds of these in a row.
   std::ifstream in(file, std::ios::binary);
-  if (!in) return {std::nullopt, "the file could not be opened"};
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in) {
+    return {std::nullopt, "the file could not be opened (" +
+                              std::error_code(errno, std::generic_category()).message() + ")"};
+  }
+  std::string text;
+  char chunk[16384];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestBackupFile) {
+      return {std::nullopt, "the file is far too large for a backup"};
+    }
+  }
   if (in.bad()) return {std::nullopt, "the file could not be read"};
   return ParseBackup(text);
 }
