@@ -90,11 +90,14 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
   bool Show() {
     skin_.Load((program_.paths().folder / kSkinFileName).string());
     MainWindow& form = program_.mainWindow();
+    // The window is made hidden and shown once it is borderless and in place, so it never
+    // appears first with a caption and then changes.
+    const bool visible = form.Visible();
+    form.SetVisible(false);
     if (!binder_.Bind(form, nullptr, timers_)) return false;
     hwnd_ = binder_.FormWindow();
     // The main menu is the whole window: no caption or border of the system's.
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU |
-                                            (form.Visible() ? WS_VISIBLE : 0));
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU);
     const int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2;
     SetWindowPos(hwnd_, nullptr, left, top, kMainWidth, kMainHeight,
@@ -109,6 +112,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
       SetWindowLongPtrA(frame, GWL_STYLE, GetWindowLongPtrA(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
     }
     SubclassMoviePlayer(hwnd_);
+    form.SetVisible(visible);
     return true;
   }
 
