@@ -90,18 +90,16 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
   bool Show() {
     skin_.Load((program_.paths().folder / kSkinFileName).string());
     MainWindow& form = program_.mainWindow();
-    // The window is made hidden and shown once it is borderless and in place, so it never
-    // appears first with a caption and then changes.
+    // The window is shown once its frame is skinned and the player guarded.
     const bool visible = form.Visible();
     form.SetVisible(false);
-    if (!binder_.Bind(form, nullptr, timers_)) return false;
+    // The buttons beneath the movie can be neither seen nor clicked while it covers them: their
+    // windows are made once the menu is on screen, so it appears without waiting for them.
+    if (!binder_.Bind(form, nullptr, timers_,
+                      [&form](const ui::Control& control) { return form.BeneathMovie(control); })) {
+      return false;
+    }
     hwnd_ = binder_.FormWindow();
-    // The main menu is the whole window: no caption or border of the system's.
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2;
-    SetWindowPos(hwnd_, nullptr, left, top, kMainWidth, kMainHeight,
-                 SWP_NOZORDER | SWP_FRAMECHANGED);
     if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))) {
       SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
       SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));

@@ -25,7 +25,8 @@ std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
 
 MainWindow::MainWindow(Program& program)
     : ui::Form({.name = "frmMain", .caption = kProgramName,
-                .bounds = {0, 0, kMainWidth, kMainHeight}, .visible = true}),
+                .bounds = {0, 0, kMainWidth, kMainHeight}, .visible = true,
+                .borderStyle = ui::BorderStyle::kNone}),
       program_(program) {
   cmdZephyrnet.Connect(&ui::CommandButton::Click, [this](int i) { cmdZephyrnet_Click(i); });
   cmdNetPinger.Connect(&ui::CommandButton::Click, [this](int i) { cmdNetPinger_Click(i); });

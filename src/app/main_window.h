@@ -120,6 +120,12 @@ class MainWindow : public ui::Form {
   ui::CommandButton cmdHelp{
       *this, {.name = "cmdHelp", .caption = "Help", .bounds = {598, 328, 110, 24}}};
 
+  // The second command surface: every control but the movie and the frame, which the movie
+  // covers whole.
+  bool BeneathMovie(const ui::Control& control) const {
+    return &control != &flash && &control != &framChildWindow;
+  }
+
   // True while the movie covers the panel frame.
   bool MovieInFront() const { return flash.StackLevel() > framChildWindow.StackLevel(); }
 

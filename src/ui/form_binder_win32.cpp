@@ -22,6 +22,9 @@ constexpr char kFormClass[] = "ZephyrnetForm";
 constexpr char kNameProperty[] = "Name";
 // Room left around the controls of a form declared without a size.
 constexpr int kFormMargin = 8;
+// Posted by Bind to the form's own window when some controls wait for their windows. The form
+// window's class is ours alone, so a private message number is safe.
+constexpr UINT kCreateDeferredMessage = WM_APP + 1;
 // Entries a drop-down list shows before it scrolls.
 constexpr int kDropDownLines = 10;
 // Ticks of a slider stay at least this many pixels apart.
@@ -164,7 +167,8 @@ FormBinderWin32::~FormBinderWin32() {
   *alive_ = false;
 }
 
-bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers) {
+bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers,
+                           const std::function<bool(const Control&)>& later) {
   if (form_ != nullptr) return false;
   if (form.Observer() != nullptr && form.Observer() != this) return false;
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
@@ -180,7 +184,7 @@ bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers)
     formName_ = NameWindow(window_, form.Name());
     PlaceFormWindow();
     form.SetObserver(this);
-    CreateControlWindows();
+    CreateControlWindows(later);
   }
   timers.RouteForm(form, window_);
   if (!form.Loaded()) {
@@ -190,6 +194,7 @@ bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers)
     if (!*alive || form_ != &form) return false;
   }
   if (form.Visible()) ShowWindow(window_, SW_SHOW);
+  if (!deferred_.empty()) PostMessageA(window_, kCreateDeferredMessage, 0, 0);
   return true;
 }
 
@@ -207,6 +212,7 @@ void FormBinderWin32::Release(bool destroyWindow) {
   UnnameWindow(window, std::exchange(formName_, 0));
   // Cleared before the windows go, so what they report while being destroyed finds no control.
   bindings_.clear();
+  deferred_.clear();
   byControl_.clear();
   byWindow_.clear();
   lastFocus_ = nullptr;
@@ -246,10 +252,14 @@ bool FormBinderWin32::RegisterFormClass(HINSTANCE instance) {
 }
 
 HWND FormBinderWin32::CreateFormWindow(Form& form, HWND parent) {
-  const DWORD style = parent != nullptr
-                          ? WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS
-                          : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                WS_CLIPCHILDREN;
+  // A borderless top-level form keeps its system menu and minimize box, so the taskbar can
+  // still minimize and restore it.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  if (parent != nullptr) {
+    style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  } else if (form.Border() == BorderStyle::kNone) {
+    style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  }
   return CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, form.Caption().c_str(), style, 0, 0, 0,
                          0, parent, nullptr, Instance(), this);
 }
@@ -292,8 +302,14 @@ void FormBinderWin32::PlaceFormWindow() {
   SetWindowPos(window_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FormBinderWin32::CreateControlWindows() {
-  for (Control* control : form_->TabOrder()) CreateWindowFor(*control);
+void FormBinderWin32::CreateControlWindows(const std::function<bool(const Control&)>& later) {
+  for (Control* control : form_->TabOrder()) {
+    if (later && later(*control)) {
+      deferred_.push_back(control);
+    } else {
+      CreateWindowFor(*control);
+    }
+  }
   for (const Binding& binding : bindings_) {
     if (binding.control->Kind() != ControlKind::kUpDown) continue;
     const TextBox* buddy = static_cast<const UpDown*>(binding.control)->Buddy();
@@ -301,7 +317,31 @@ void FormBinderWin32::CreateControlWindows() {
       SendMessageA(binding.window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddyWindow), 0);
     }
   }
-  // The model's stacking: controls raised by BringToFront go in front, the last raised first.
+  ApplyStacking();
+  for (Binding& binding : bindings_) MirrorAll(binding);
+}
+
+// New child windows go to the bottom of the z-order, so the windows made now follow all the
+// others in tab order, as their controls do. They are set to the model as it is now.
+void FormBinderWin32::CreateDeferredWindows() {
+  if (form_ == nullptr || deferred_.empty()) return;
+  const MirrorScope quiet(*this);
+  const std::size_t first = bindings_.size();
+  for (Control* control : std::exchange(deferred_, {})) CreateWindowFor(*control);
+  for (std::size_t i = first; i < bindings_.size(); ++i) {
+    Binding& binding = bindings_[i];
+    if (binding.control->Kind() != ControlKind::kUpDown) continue;
+    const TextBox* buddy = static_cast<const UpDown*>(binding.control)->Buddy();
+    if (const HWND buddyWindow = buddy != nullptr ? WindowOf(*buddy) : nullptr) {
+      SendMessageA(binding.window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddyWindow), 0);
+    }
+  }
+  ApplyStacking();
+  for (std::size_t i = first; i < bindings_.size(); ++i) MirrorAll(bindings_[i]);
+}
+
+// The model's stacking: controls raised by BringToFront go in front, the last raised first.
+void FormBinderWin32::ApplyStacking() {
   std::vector<const Binding*> raised;
   for (const Binding& binding : bindings_) {
     if (binding.control->StackLevel() > 0) raised.push_back(&binding);
@@ -312,7 +352,6 @@ void FormBinderWin32::CreateControlWindows() {
   for (const Binding* binding : raised) {
     SetWindowPos(binding->window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
-  for (Binding& binding : bindings_) MirrorAll(binding);
 }
 
 HWND FormBinderWin32::ParentWindowOf(const Control& control) {
@@ -889,6 +928,9 @@ LRESULT CALLBACK FormBinderWin32::FormProc(HWND hwnd, UINT message, WPARAM wPara
     case WM_SETFOCUS: return self->OnSetFocus(hwnd);
     case WM_NEXTDLGCTL: return self->OnNextDialogControl(hwnd, wParam, lParam);
     case WM_DESTROY: return self->OnDestroy(hwnd);
+    case kCreateDeferredMessage:
+      if (hwnd == self->window_) self->CreateDeferredWindows();
+      return 0;
     default: return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }

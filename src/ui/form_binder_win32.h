@@ -19,6 +19,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -62,7 +63,15 @@ class FormBinderWin32 final : public FormObserver {
   // already, another observer watches the form, or the windows cannot be made. The scheduler must
   // outlive the binding. Unloading or destroying the form ends the binding and takes its windows
   // away, and so does closing a top-level form's window, which unloads the form as a user expects.
-  bool Bind(Form& form, HWND parent, TimerSchedulerWin32& timers);
+  //
+  // Controls for which `later` is true get their windows only once the form is on screen, from a
+  // message the binder posts to itself, after every other window and in tab order: for controls
+  // nobody can see or reach at first, so the form appears without waiting for them. Until then
+  // WindowOf gives null for them and their changes wait in the model.
+  bool Bind(Form& form, HWND parent, TimerSchedulerWin32& timers,
+            const std::function<bool(const Control&)>& later = {});
+  // True until the windows put off by Bind have been made.
+  bool HasDeferredWindows() const { return !deferred_.empty(); }
   // Destroys the windows and lets go of the form, which stays loaded. Nothing when not bound.
   void Unbind();
   bool Bound() const { return form_ != nullptr; }
@@ -123,7 +132,9 @@ class FormBinderWin32 final : public FormObserver {
   // Making the windows.
   HWND CreateFormWindow(Form& form, HWND parent);
   void PlaceFormWindow();
-  void CreateControlWindows();
+  void CreateControlWindows(const std::function<bool(const Control&)>& later);
+  void CreateDeferredWindows();
+  void ApplyStacking();
   HWND CreateWindowFor(Control& control);
   HWND ParentWindowOf(const Control& control);
   void Release(bool destroyWindow);
@@ -169,6 +180,7 @@ class FormBinderWin32 final : public FormObserver {
   HWND toolTip_ = nullptr;
   HWND lastFocus_ = nullptr;
   std::vector<Binding> bindings_;
+  std::vector<Control*> deferred_;  // controls whose windows Bind put off, in tab order
   std::map<const Control*, std::size_t> byControl_;
   std::map<HWND, std::size_t> byWindow_;
   int nextId_ = 1000;  // clear of IDOK and IDCANCEL, which dialog keys send

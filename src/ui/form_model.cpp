@@ -134,7 +134,8 @@ Form::Form(FormArgs args)
     : name_(std::move(args.name)),
       caption_(std::move(args.caption)),
       bounds_(args.bounds),
-      visible_(args.visible) {}
+      visible_(args.visible),
+      borderStyle_(args.borderStyle) {}
 
 // The controls are members of the derived panel and are gone by now; each one has already left
 // the list and stopped its timer. A host still watching a loaded form hears that it is gone, so it

@@ -206,11 +206,16 @@ class Control {
   int stackLevel_ = 0;
 };
 
+// A top-level form's border (the values of Visual Basic's BorderStyle that the program uses):
+// none draws the whole window itself, fixed single has a caption and a thin frame.
+enum class BorderStyle { kNone = 0, kFixedSingle = 1 };
+
 struct FormArgs {
   std::string name{};
   std::string caption{};
   Rect bounds{};
   bool visible = false;
+  BorderStyle borderStyle = BorderStyle::kFixedSingle;
 };
 
 // The standard mouse pointers a form can show (the values of Visual Basic's MousePointer).
@@ -233,6 +238,8 @@ class Form {
   void SetVisible(bool visible);
   int MousePointer() const { return mousePointer_; }
   void SetMousePointer(int pointer);
+  // Fixed when the form is made: a window's border is chosen when it is created.
+  BorderStyle Border() const { return borderStyle_; }
 
   // Load starts the enabled timers with `timers` and then runs Form_Load; loading a loaded form
   // does nothing. Unload runs Form_Unload and stops every timer; destroying a loaded form stops
@@ -273,6 +280,7 @@ class Form {
   std::string caption_;
   Rect bounds_;
   bool visible_;
+  BorderStyle borderStyle_;
   int mousePointer_ = kPointerDefault;
   bool loaded_ = false;
   TimerScheduler* timers_ = nullptr;

@@ -287,39 +287,60 @@ void MoviePlayerWindow::CreateFonts() {
   markFont_ = MakeFont(look.titleFont, look.titleFont.points, true, dpi);
 }
 
-// One window per item of every screen, made once: changing screens only shows and hides them,
-// so handles and automation names stay the same for the whole run. Creation order is the tab
-// order: each screen's buttons, then the title bar's.
+// One window per item, made the first time its screen is shown and kept from then on: changing
+// screens only shows and hides them, so handles and automation names stay the same for the rest
+// of the run, and start-up makes only the home screen's buttons. Window order is the tab order:
+// the screens' buttons, then the title bar's.
 void MoviePlayerWindow::CreateButtons() {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const std::size_t count = player_->Items().size();
+  buttons_.assign(count, nullptr);
+  atoms_.assign(count, 0);
+  CreateShownButtons();
+}
+
+void MoviePlayerWindow::CreateShownButtons() {
   const std::vector<MovieItem>& items = player_->Items();
-  buttons_.assign(items.size(), nullptr);
-  atoms_.assign(items.size(), 0);
-  std::vector<int> order;
+  bool made = false;
+  for (const bool titleBar : {false, true}) {
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+      const bool onTitleBar = items[static_cast<std::size_t>(i)].screen == MovieItem::kTitleBar;
+      if (onTitleBar != titleBar || buttons_[static_cast<std::size_t>(i)] ||
+          !player_->IsShown(i)) {
+        continue;
+      }
+      made = CreateButton(i) || made;
+    }
+  }
+  if (!made) return;
+  // A screen shown later made its buttons after the title bar's, which go back to the end.
   for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-    if (items[static_cast<std::size_t>(i)].screen != MovieItem::kTitleBar) order.push_back(i);
+    const HWND button = buttons_[static_cast<std::size_t>(i)];
+    if (button && items[static_cast<std::size_t>(i)].screen == MovieItem::kTitleBar) {
+      SetWindowPos(button, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
   }
-  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-    if (items[static_cast<std::size_t>(i)].screen == MovieItem::kTitleBar) order.push_back(i);
-  }
-  for (const int i : order) {
-    const MovieButton& button = *items[static_cast<std::size_t>(i)].button;
-    const Rect& b = button.bounds;
-    const DWORD style =
-        WS_CHILD | WS_TABSTOP | BS_OWNERDRAW | BS_NOTIFY | (player_->IsShown(i) ? WS_VISIBLE : 0);
-    const HWND hwnd = CreateWindowExA(
-        0, "BUTTON", button.caption.c_str(), style, b.x, b.y, b.width, b.height, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)), instance, nullptr);
-    if (!hwnd) continue;
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    atoms_[static_cast<std::size_t>(i)] = GlobalAddAtomA(button.AutomationName().c_str());
-    SetName(hwnd, atoms_[static_cast<std::size_t>(i)]);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MoviePlayerWindow::ButtonProc)));
-    if (!originalButtonProc) originalButtonProc = previous;
-    buttons_[static_cast<std::size_t>(i)] = hwnd;
-  }
+}
+
+bool MoviePlayerWindow::CreateButton(int i) {
+  const MovieButton& button = *player_->Items()[static_cast<std::size_t>(i)].button;
+  const Rect& b = button.bounds;
+  const DWORD style =
+      WS_CHILD | WS_TABSTOP | BS_OWNERDRAW | BS_NOTIFY | (player_->IsShown(i) ? WS_VISIBLE : 0);
+  const HWND hwnd = CreateWindowExA(
+      0, "BUTTON", button.caption.c_str(), style, b.x, b.y, b.width, b.height, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
+      GetModuleHandleA(nullptr), nullptr);
+  if (!hwnd) return false;
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  atoms_[static_cast<std::size_t>(i)] = GlobalAddAtomA(button.AutomationName().c_str());
+  SetName(hwnd, atoms_[static_cast<std::size_t>(i)]);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MoviePlayerWindow::ButtonProc)));
+  if (!originalButtonProc) originalButtonProc = previous;
+  buttons_[static_cast<std::size_t>(i)] = hwnd;
+  return true;
 }
 
 int MoviePlayerWindow::ItemOf(HWND button) const {
@@ -334,6 +355,7 @@ HWND MoviePlayerWindow::ButtonWindow(int item) const {
 
 void MoviePlayerWindow::ShowCurrentScreen() {
   if (!hwnd_) return;
+  CreateShownButtons();
   HDWP positions = BeginDeferWindowPos(static_cast<int>(buttons_.size()));
   for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
     const HWND button = buttons_[static_cast<std::size_t>(i)];

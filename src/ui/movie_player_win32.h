@@ -65,6 +65,8 @@ class MoviePlayerWindow {
 
   void CreateFonts();
   void CreateButtons();
+  void CreateShownButtons();
+  bool CreateButton(int item);
   void ShowCurrentScreen();
   void RedrawItem(int item);
   void Paint(HDC dc, const RECT& client);

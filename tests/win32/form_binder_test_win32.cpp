@@ -637,6 +637,71 @@ TEST(FormBinderLifetime, AHandlerMayDestroyTheBinderAndOneFormTakesOneBinder) {
   EXPECT_TRUE(second.Bind(form, nullptr, timers)) << "free again once the first let go";
 }
 
+// Controls the host puts off get their windows from the message loop, after all the others and
+// set to the model as it is then; until then the model may change freely.
+TEST(FormBinderDeferred, PutOffControlsGetTheirWindowsOnceTheLoopRuns) {
+  TimerSchedulerWin32 timers;
+  SampleForm form("frmDeferredProbe");
+  FormBinderWin32 binder;
+  const auto later = [&form](const ui::Control& control) {
+    return &control == &form.cmdSave || &control == &form.cmdClose;
+  };
+  ASSERT_TRUE(binder.Bind(form, nullptr, timers, later));
+  EXPECT_TRUE(binder.HasDeferredWindows());
+  EXPECT_EQ(binder.WindowOf(form.cmdSave), nullptr);
+  ASSERT_NE(binder.WindowOf(form.txtHost), nullptr);
+  form.cmdSave.SetCaption("&Keep");
+  form.cmdClose.SetEnabled(false);
+
+  PumpOnce();
+  EXPECT_FALSE(binder.HasDeferredWindows());
+  const HWND save = binder.WindowOf(form.cmdSave);
+  const HWND close = binder.WindowOf(form.cmdClose);
+  ASSERT_NE(save, nullptr);
+  ASSERT_NE(close, nullptr);
+  EXPECT_EQ(NameOf(save), "cmdSave");
+  EXPECT_EQ(TextOf(save), "&Keep");
+  EXPECT_FALSE(IsWindowEnabled(close));
+  EXPECT_EQ(GetWindow(save, GW_HWNDNEXT), close);
+  EXPECT_EQ(GetWindow(close, GW_HWNDNEXT), nullptr) << "last in tab order, as in the model";
+  SendMessageA(save, BM_CLICK, 0, 0);
+  EXPECT_EQ(form.saveClicks, 1);
+
+  // Unbound before the loop ran: nothing is made later.
+  SampleForm other("frmDeferredUnbound");
+  FormBinderWin32 gone;
+  ASSERT_TRUE(gone.Bind(other, nullptr, timers, later));
+  gone.Unbind();
+  PumpOnce();
+  EXPECT_FALSE(AtomExists("frmDeferredUnbound"));
+  EXPECT_FALSE(gone.HasDeferredWindows());
+}
+
+// A borderless form is a popup whose whole window is its client area, at the form's size.
+TEST(FormBinderBorder, ABorderlessFormHasNoCaptionAndKeepsItsSize) {
+  class Borderless : public ui::Form {
+   public:
+    Borderless()
+        : Form({.name = "frmBorderless", .caption = "Borderless", .bounds = {0, 0, 320, 200},
+                .borderStyle = ui::BorderStyle::kNone}) {}
+  } form;
+  TimerSchedulerWin32 timers;
+  FormBinderWin32 binder;
+  ASSERT_TRUE(binder.Bind(form, nullptr, timers));
+  const HWND window = binder.FormWindow();
+  EXPECT_TRUE(HasStyle(window, WS_POPUP));
+  EXPECT_FALSE(HasStyle(window, WS_CAPTION));
+  EXPECT_TRUE(HasStyle(window, WS_MINIMIZEBOX)) << "the taskbar can still minimize it";
+  RECT outer;
+  RECT client;
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  EXPECT_EQ(outer.right - outer.left, 320);
+  EXPECT_EQ(outer.bottom - outer.top, 200);
+  EXPECT_EQ(client.right, 320);
+  EXPECT_EQ(client.bottom, 200);
+}
+
 class PanelForm : public ui::Form {
  public:
   PanelForm() : Form({.name = "frmPanelProbe", .bounds = {100, 16, 200, 40}}) {

@@ -283,6 +283,30 @@ TEST_F(MoviePlayerWindowTest, PaintsTheLookAndComesBackToTheFront) {
   EXPECT_EQ(GetWindow(host_, GW_CHILD), player_.Hwnd());
 }
 
+// Start-up makes only the home screen's and the title bar's windows; another screen's come when it
+// is first shown and stay, so a button keeps its handle, and the title bar stays last in tab order.
+TEST_F(MoviePlayerWindowTest, AScreenMakesItsButtonsWhenFirstShownAndKeepsThem) {
+  EXPECT_EQ(Buttons().size(), 12u) << "home and title bar only";
+  Click("screen:network");
+  const HWND wizard = Shown("IDC_FS_wizardMode");
+  ASSERT_TRUE(wizard);
+  const std::size_t afterNetwork = Buttons().size();
+  EXPECT_EQ(afterNetwork, 17u);
+  const std::vector<HWND> order = Buttons();
+  std::vector<std::string> lastFour;
+  for (std::size_t i = order.size() - 4; i < order.size(); ++i) {
+    lastFour.push_back(NameProperty(order[i]));
+  }
+  EXPECT_EQ(lastFour, (std::vector<std::string>{"IDC_FS_main", "IDC_FS_minimize", "IDC_FS_tray",
+                                                "IDC_FS_close"}));
+
+  Click("IDC_FS_home");
+  EXPECT_FALSE(IsWindowVisible(wizard));
+  Click("screen:network");
+  EXPECT_EQ(Shown("IDC_FS_wizardMode"), wizard) << "the same window, not a new one";
+  EXPECT_EQ(Buttons().size(), afterNetwork);
+}
+
 TEST_F(MoviePlayerWindowTest, AHandlerMayDestroyThePlayerWhileAClickIsDelivered) {
   auto owned = std::make_unique<ui::MoviePlayerWindow>();
   ASSERT_TRUE(owned->Create({.parent = host_, .name = "second"}, ui::DefaultMovie(),
