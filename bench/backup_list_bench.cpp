@@ -1,6 +1,7 @@
 // The backup manager's list over 999 backups on the fake ports: the list rebuilt from the folder
-// (each file read for its date and time) and sorted by "Creating Date", against listing the same
-// folder alone with std::filesystem. The ratio shows what reading and sorting add to the listing.
+// and sorted by "Creating Date" (with the folder's index), and built without an index (each file
+// read for its date and time), against listing the same folder alone with std::filesystem. The
+// ratios show what reading and sorting add to the listing.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "backup/backup_list_index.h"
 #include "backup/backup_manager_form.h"
 #include "backup_folder.h"
 #include "fakes/fake_clock.h"
@@ -81,6 +83,25 @@ void BM_BackupListBuiltAndSortedByDate(benchmark::State& state) {
 }
 BENCHMARK(BM_BackupListBuiltAndSortedByDate)->Unit(benchmark::kMillisecond);
 
+// The first listing of a folder: no index, so every file is read and the index written.
+void BM_BackupListWithoutIndex(benchmark::State& state) {
+  FakeProgram fake;
+  if (!fake.program->Start()) return state.SkipWithError("the program did not start");
+  auto& form = dynamic_cast<BackupManagerForm&>(fake.program->Panel(PanelId::kBackUp));
+  fake.program->ShowPanel(PanelId::kBackUp);
+  const std::filesystem::path index =
+      ProgramFolder().path() / "Backups" / std::string(kBackupIndexFileName);
+  for (auto _ : state) {
+    std::filesystem::remove(index);
+    form.intializeList();
+    benchmark::DoNotOptimize(form.lstBackUpList.ItemCount());
+  }
+  if (form.lstBackUpList.ItemCount() != static_cast<std::size_t>(kListedBackups)) {
+    state.SkipWithError("the list does not hold every backup");
+  }
+}
+BENCHMARK(BM_BackupListWithoutIndex)->Unit(benchmark::kMillisecond);
+
 // The reference: the names of the regular files of the same folder, nothing read.
 void BM_ListFolderAlone(benchmark::State& state) {
   const std::filesystem::path folder = ProgramFolder().path() / "Backups";
@@ -88,7 +109,9 @@ void BM_ListFolderAlone(benchmark::State& state) {
   for (auto _ : state) {
     files.clear();
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.is_regular_file()) files.push_back(entry.path());
+      if (entry.is_regular_file() && IsBackupFileName(entry.path().filename())) {
+        files.push_back(entry.path());
+      }
     }
     benchmark::DoNotOptimize(files.data());
   }
@@ -107,10 +130,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const auto list = times_.find("BM_BackupListBuiltAndSortedByDate");
     const auto folder = times_.find("BM_ListFolderAlone");
-    if (list != times_.end() && folder != times_.end() && folder->second > 0) {
-      std::printf("backup list built and sorted by date / folder listed alone: %.1f\n",
+    if (folder == times_.end() || folder->second <= 0) return;
+    for (const auto& [name, label] :
+         {std::pair{"BM_BackupListBuiltAndSortedByDate", "built and sorted by date (index)"},
+          std::pair{"BM_BackupListWithoutIndex", "built without an index"}}) {
+      const auto list = times_.find(name);
+      if (list == times_.end()) continue;
+      std::printf("backup list %s / folder listed alone: %.1f\n", label,
                   list->second / folder->second);
     }
   }

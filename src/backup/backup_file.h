@@ -74,6 +74,17 @@ NextBackupName NextBackupFileName(const std::filesystem::path& backupFolder);
 // notation with up to 15 significant digits ("1E+15").
 std::string FormatBackupNumber(double value);
 
+// The date and the time as a file holds them between '#': "2026-12-07" and "14:05:09".
+std::string FormatBackupDate(const LocalDateTime& taken);
+std::string FormatBackupTime(const LocalDateTime& taken);
+// Reads them back into `taken`; false for anything that is not a real date or time of that form.
+bool ParseBackupDate(std::string_view text, LocalDateTime& taken);
+bool ParseBackupTime(std::string_view text, LocalDateTime& taken);
+
+// Writes `text` to `path` whole or not at all: into a temporary file beside it, flushed and
+// closed, then renamed over it. The reason on failure, empty on success.
+std::string WriteWholeFile(const std::filesystem::path& path, const std::string& text);
+
 // The file's text, CR LF after every item.
 std::string SerializeBackup(const BackupFile& backup);
 

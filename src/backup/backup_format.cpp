@@ -144,21 +144,6 @@ bool ParseNumberParts(std::string_view text, std::initializer_list<int*> parts, 
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-bool ParseDate(std::string_view text, LocalDateTime& taken) {
-  if (!ParseNumberParts(text, {&taken.year, &taken.month, &taken.day}, '-', {4, 2, 2})) {
-    return false;
-  }
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (taken.year < 1 || taken.month < 1 || taken.month > 12 || taken.day < 1) return false;
-  if (taken.day > kDays[taken.month - 1]) return false;
-  return !(taken.month == 2 && taken.day == 29 && !IsLeapYear(taken.year));
-}
-
-bool ParseTime(std::string_view text, LocalDateTime& taken) {
-  return ParseNumberParts(text, {&taken.hour, &taken.minute, &taken.second}, ':', {2, 2, 2}) &&
-         taken.hour <= 23 && taken.minute <= 59 && taken.second <= 59;
-}
-
 // A value item: plain digits, or a whole number in exponent notation, from 0 to 4294967295.
 std::optional<std::uint32_t> ParseValue(std::string_view text) {
   if (text.empty()) return std::nullopt;
@@ -225,10 +210,10 @@ class BackupParser {
   bool Header(BackupFile& backup) {
     const auto date = Expect(Item::Kind::kHashed, "the date of the backup (#yyyy-mm-dd#)");
     if (!date) return false;
-    if (!ParseDate(date->text, backup.taken)) return Fail(*date, "the date is not a valid date");
+    if (!ParseBackupDate(date->text, backup.taken)) return Fail(*date, "the date is not a valid date");
     const auto time = Expect(Item::Kind::kHashed, "the time of the backup (#hh:mm:ss#)");
     if (!time) return false;
-    if (!ParseTime(time->text, backup.taken)) return Fail(*time, "the time is not a valid time");
+    if (!ParseBackupTime(time->text, backup.taken)) return Fail(*time, "the time is not a valid time");
     const auto os = Expect(Item::Kind::kBare, "the Windows version code");
     if (!os) return false;
     int code = 0;
@@ -287,13 +272,33 @@ std::string FormatBackupNumber(double value) {
   return result;
 }
 
+std::string FormatBackupDate(const LocalDateTime& taken) {
+  return std::to_string(taken.year) + "-" + TwoDigits(taken.month) + "-" + TwoDigits(taken.day);
+}
+
+std::string FormatBackupTime(const LocalDateTime& taken) {
+  return TwoDigits(taken.hour) + ":" + TwoDigits(taken.minute) + ":" + TwoDigits(taken.second);
+}
+
+bool ParseBackupDate(std::string_view text, LocalDateTime& taken) {
+  if (!ParseNumberParts(text, {&taken.year, &taken.month, &taken.day}, '-', {4, 2, 2})) {
+    return false;
+  }
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (taken.year < 1 || taken.month < 1 || taken.month > 12 || taken.day < 1) return false;
+  if (taken.day > kDays[taken.month - 1]) return false;
+  return !(taken.month == 2 && taken.day == 29 && !IsLeapYear(taken.year));
+}
+
+bool ParseBackupTime(std::string_view text, LocalDateTime& taken) {
+  return ParseNumberParts(text, {&taken.hour, &taken.minute, &taken.second}, ':', {2, 2, 2}) &&
+         taken.hour <= 23 && taken.minute <= 59 && taken.second <= 59;
+}
+
 std::string SerializeBackup(const BackupFile& backup) {
   std::string out;
-  const LocalDateTime& t = backup.taken;
-  AppendLine(out, "#" + std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" +
-                      TwoDigits(t.day) + "#");
-  AppendLine(out, "#" + TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" +
-                      TwoDigits(t.second) + "#");
+  AppendLine(out, "#" + FormatBackupDate(backup.taken) + "#");
+  AppendLine(out, "#" + FormatBackupTime(backup.taken) + "#");
   AppendLine(out, std::to_string(backup.osCode));
   for (const BackupGroup& group : backup.groups) {
     AppendLine(out, "\"" + group.keyPath + "\"");

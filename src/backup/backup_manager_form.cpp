@@ -1,9 +1,11 @@
 #include "backup/backup_manager_form.h"
 
+#include <set>
 #include <system_error>
 #include <tuple>
 
 #include "backup/backup_file.h"
+#include "backup/backup_list_index.h"
 #include "backup/restore.h"
 
 namespace zephyr {
@@ -27,6 +29,22 @@ std::optional<std::string> ItemTextOf(const std::filesystem::path& file) {
   } catch (...) {
     return std::nullopt;
   }
+}
+
+// The file name as the index keeps it; nothing for a name the ANSI code page cannot show.
+std::optional<std::string> NameOf(const std::filesystem::path& fileName) {
+  try {
+    return fileName.string();
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+// When the backup in `file` was taken; nothing when the file is empty, damaged or unreadable.
+std::optional<LocalDateTime> TakenOf(const std::filesystem::path& file) {
+  const BackupReadResult read = ReadBackupFile(file);
+  if (!read.ok()) return std::nullopt;
+  return read.backup->taken;
 }
 
 }  // namespace
@@ -59,28 +77,48 @@ void BackupManagerForm::intializeList() {
     std::filesystem::create_directory(folder, error);
     return;
   }
+  // Only the files that changed since the last listing are read; the index has the others.
+  BackupListIndex index = BackupListIndex::Load(folder);
+  std::set<std::string> present;
   std::filesystem::directory_iterator entry(folder, error);
   for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
     std::error_code kind;
-    if (entry->is_regular_file(kind) && IsBackupFileName(entry->path().filename())) {
-      AddBackupItem(entry->path());
+    if (!entry->is_regular_file(kind) || !IsBackupFileName(entry->path().filename())) continue;
+    const std::optional<std::string> name = NameOf(entry->path().filename());
+    const std::optional<BackupFileStamp> stamp = StampOf(*entry);
+    const IndexedBackup* known = name && stamp ? index.Find(*name, *stamp) : nullptr;
+    if (known != nullptr) {
+      AddBackupItem(entry->path(), known->taken);
+    } else {
+      const std::optional<LocalDateTime> taken = TakenOf(entry->path());
+      AddBackupItem(entry->path(), taken);
+      if (name && stamp) index.Put(*name, {*stamp, taken});
     }
+    if (name) present.insert(*name);
   }
+  // A listing cut short by an error would make the index forget files that are still there.
+  if (error) return;
+  index.KeepOnly(present);
+  // Only a cache: a folder that cannot take it is listed all the same, just more slowly.
+  index.SaveIfChanged(folder);
 }
 
 void BackupManagerForm::AddBackupItem(const std::filesystem::path& file) {
+  AddBackupItem(file, TakenOf(file));
+}
+
+void BackupManagerForm::AddBackupItem(const std::filesystem::path& file,
+                                      const std::optional<LocalDateTime>& taken) {
   const std::optional<std::string> text = ItemTextOf(file);
   if (!text) return;
-  ListedFile listed{file, std::nullopt};
   std::string date;
   std::string time;
-  if (const BackupReadResult read = ReadBackupFile(file); read.ok()) {
-    listed.taken = read.backup->taken;
+  if (taken) {
     LocalePort& locale = program_.ports().locale;
-    date = locale.FormatShortDate(*listed.taken);
-    time = locale.FormatShortTime(*listed.taken);
+    date = locale.FormatShortDate(*taken);
+    time = locale.FormatShortTime(*taken);
   }
-  listed_.insert_or_assign(*text, std::move(listed));
+  listed_.insert_or_assign(*text, ListedFile{file, taken});
   lstBackUpList.AddItem(*text, {std::move(date), std::move(time)});
 }
 

@@ -96,6 +96,8 @@ BackupGroup AdapterGroup(RegistryPort& registry, CRegister& reg, OsCode osCode,
   return group;
 }
 
+}  // namespace
+
 // Writes the whole file under a temporary name and renames it into place, so a numbered file is
 // either complete or absent. Returns the reason on failure.
 std::string WriteWholeFile(const std::filesystem::path& path, const std::string& text) {
@@ -127,8 +129,6 @@ std::string WriteWholeFile(const std::filesystem::path& path, const std::string&
   }
   return {};
 }
-
-}  // namespace
 
 bool IsBackupFileName(const std::filesystem::path& fileName) {
   const auto extension = fileName.extension().native();

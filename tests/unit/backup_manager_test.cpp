@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -10,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "backup/backup_file.h"
+#include "backup/backup_list_index.h"
 #include "backup/backup_manager_form.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
@@ -50,6 +52,15 @@ class BackupManager : public ::testing::Test {
   }
 
   void ShowPanel() { program->OnCommand("IDC_FS_backupManger"); }
+
+  // The backups in the folder, without the manager's index.
+  Names BackupFiles() const {
+    Names names;
+    for (const std::string& name : folder.List("Backups")) {
+      if (IsBackupFileName(name)) names.push_back(name);
+    }
+    return names;
+  }
 
   Names ColumnTexts(int key) const {
     Names texts;
@@ -123,6 +134,68 @@ TEST_F(BackupManager, ListsEveryBackupWithItsLocalDateAndTimeAndDamagedOnesWitho
   EXPECT_FALSE(ButtonsEnabled());
 }
 
+// A listing reads only the files whose size or time of change differ from the index's; the
+// index follows the folder, and a damaged or unwritable index changes nothing that is shown.
+TEST_F(BackupManager, ListingReadsOnlyChangedFilesAndTheIndexNeverChangesTheList) {
+  Start();
+  WriteBackup("001.BCK", {2026, 3, 9, 14, 5, 9});
+  folder.Write("Backups/002.BCK", "");
+  WriteBackup("003.BCK", {2026, 3, 10, 8, 0, 0});
+  const auto dates = [&] {
+    std::map<std::string, std::string> shown;
+    for (std::size_t i = 0; i < form->lstBackUpList.ItemCount(); ++i) {
+      const ui::ListItem& item = form->lstBackUpList.Item(i);
+      shown[item.Text()] = item.SubItems(1) + " " + item.SubItems(2);
+    }
+    return shown;
+  };
+  using Shown = std::map<std::string, std::string>;
+  const Shown first{{"001.BCK", "3/9/2026 2:05:09 PM"}, {"002.BCK", " "},
+                    {"003.BCK", "3/10/2026 8:00:00 AM"}};
+  ShowPanel();
+  EXPECT_EQ(dates(), first);
+  const std::filesystem::path index = folder.path() / "Backups" / "BackupList.idx";
+  ASSERT_TRUE(std::filesystem::is_regular_file(index));
+  EXPECT_EQ(BackupFiles(), (Names{"001.BCK", "002.BCK", "003.BCK"})) << "the index is no backup";
+
+  // Another backup of the same size, given back the old time of change, is taken for the old one:
+  // the file was not read again. A new time of change, or another size, and it is.
+  const std::filesystem::path one = folder.path() / "Backups" / "001.BCK";
+  const auto changedAt = std::filesystem::last_write_time(one);
+  WriteBackup("001.BCK", {2026, 4, 9, 14, 5, 9});
+  std::filesystem::last_write_time(one, changedAt);
+  ShowPanel();
+  EXPECT_EQ(dates(), first);
+  std::filesystem::last_write_time(one, changedAt + std::chrono::seconds(5));
+  WriteBackup("002.BCK", {2026, 3, 11, 9, 30, 0});
+  ShowPanel();
+  EXPECT_EQ(dates(), (Shown{{"001.BCK", "4/9/2026 2:05:09 PM"}, {"002.BCK", "3/11/2026 9:30:00 AM"},
+                            {"003.BCK", "3/10/2026 8:00:00 AM"}}));
+
+  // A deleted file leaves the index; a damaged index is ignored and written anew.
+  std::filesystem::remove(folder.path() / "Backups" / "003.BCK");
+  folder.Write("Backups/BackupList.idx", "Zephyrnet backup list index 1\r\n003.BCK|1|2|x|y\r\n");
+  ShowPanel();
+  const Shown two{{"001.BCK", "4/9/2026 2:05:09 PM"}, {"002.BCK", "3/11/2026 9:30:00 AM"}};
+  EXPECT_EQ(dates(), two);
+  std::string written;
+  {
+    std::ifstream in(index, std::ios::binary);
+    written.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  const std::optional<BackupListIndex> reread = BackupListIndex::Parse(written);
+  ASSERT_TRUE(reread) << written;
+  EXPECT_EQ(reread->size(), 2u);
+
+  // A folder that cannot take the index is listed all the same.
+  std::filesystem::remove(index);
+  std::filesystem::create_directory(index);
+  ShowPanel();
+  EXPECT_EQ(dates(), two);
+  EXPECT_TRUE(std::filesystem::is_directory(index));
+  EXPECT_EQ(BackupFiles(), (Names{"001.BCK", "002.BCK"}));
+}
+
 TEST_F(BackupManager, DeleteAsksAndTheButtonsNeedASelectedFileAlsoAfterADeletion) {
   Start();
   WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
@@ -143,12 +216,12 @@ TEST_F(BackupManager, DeleteAsksAndTheButtonsNeedASelectedFileAlsoAfterADeletion
   EXPECT_EQ(dialogs.shown[0].text, "Do you want to delete this file?");
   EXPECT_EQ(dialogs.shown[0].title, "Zephyrnet");
   EXPECT_EQ(dialogs.shown[0].flags, kMbYesNo | kMbIconWarning);
-  EXPECT_EQ(folder.List("Backups"), (Names{"001.BCK", "002.BCK"}));
+  EXPECT_EQ(BackupFiles(), (Names{"001.BCK", "002.BCK"}));
   EXPECT_TRUE(ButtonsEnabled());
 
   // After a deletion nothing is selected, so there is nothing the buttons could act on.
   ASSERT_TRUE(host->Click("cmdDelete"));
-  EXPECT_EQ(folder.List("Backups"), Names{"002.BCK"});
+  EXPECT_EQ(BackupFiles(), Names{"002.BCK"});
   EXPECT_EQ(form->lstBackUpList.ItemCount(), 1u);
   EXPECT_FALSE(ButtonsEnabled());
   ASSERT_TRUE(ClickFile("002.BCK"));

@@ -89,22 +89,26 @@ class RunningProgram : public ::testing::Test {
     ASSERT_TRUE(panel) << form << " is not shown";
     HWND frame = GetParent(panel);
     EXPECT_EQ(NameOf(frame), "framChildWindow");
-    // The program sizes the frame right after showing the panel; this process may look between.
-    RECT rect;
-    WaitFor([&]() -> HWND {
-      GetWindowRect(frame, &rect);
-      return rect.bottom - rect.top == height ? frame : nullptr;
-    }, 3000);
-    EXPECT_EQ(rect.right - rect.left, 440) << form;
-    EXPECT_EQ(rect.bottom - rect.top, height) << form;
     HWND flash = FindNamed(main_, "flash");
     ASSERT_TRUE(flash);
     // The frame is above the movie: the movie comes later in the z-order.
-    bool movieBelow = false;
-    for (HWND below = GetWindow(frame, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
-      if (below == flash) movieBelow = true;
-    }
-    EXPECT_TRUE(movieBelow) << form << ": the movie covers the frame";
+    const auto movieBelow = [&] {
+      for (HWND below = GetWindow(frame, GW_HWNDNEXT); below;
+           below = GetWindow(below, GW_HWNDNEXT)) {
+        if (below == flash) return true;
+      }
+      return false;
+    };
+    // The program raises and sizes the frame right after showing the panel; this process may
+    // look in between.
+    RECT rect;
+    WaitFor([&]() -> HWND {
+      GetWindowRect(frame, &rect);
+      return rect.bottom - rect.top == height && movieBelow() ? frame : nullptr;
+    }, 3000);
+    EXPECT_EQ(rect.right - rect.left, 440) << form;
+    EXPECT_EQ(rect.bottom - rect.top, height) << form;
+    EXPECT_TRUE(movieBelow()) << form << ": the movie covers the frame";
     // No other panel is visible.
     for (const char* other : {"frmWizardMode", "frmNormalMode", "frmBackUp", "frmNetPingerSettings",
                               "frmSystemStatus", "frmRamConfiguration", "frmMainSettings"}) {
