@@ -116,6 +116,8 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
 
   // MainWindowHost
   void PlacePanel(ui::Form& panel) override {
+    // The heading above the frame names the panel shown in it.
+    player_.SetPanelTitle(panel.Caption());
     HWND frame = binder_.WindowOf(program_.mainWindow().framChildWindow);
     auto& binder = panels_[&panel];
     if (!binder) binder = std::make_unique<ui::FormBinderWin32>();
@@ -179,10 +181,14 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
   }
 
   void ControlChanged(ui::Control& control, HWND, ui::Property what) override {
-    if (what != ui::Property::kVariables) return;
-    if (auto* flash = dynamic_cast<ui::Movie*>(&control)) {
+    auto* flash = dynamic_cast<ui::Movie*>(&control);
+    if (!flash) return;
+    if (what == ui::Property::kVariables) {
       const auto& [name, value] = flash->LastVariableSet();
       player_.SetVariable(name, value);
+    } else if (what == ui::Property::kZOrder) {
+      // The movie covers the frame again: its own screen is what the user sees.
+      player_.SetPanelTitle("");
     }
   }
 

@@ -428,9 +428,15 @@ void MoviePlayerWindow::Paint(HDC dc, const RECT& client) {
   const RECT panel = ToRect(doc.panelFrame);
   const RECT heading{panel.left, std::max<LONG>(0, panel.top - 44), panel.right - 110,
                      panel.top - 10};
-  PaintText(dc, headingFont_, look.headingText, screen.heading, heading,
+  PaintText(dc, headingFont_, look.headingText,
+            panelTitle_.empty() ? screen.heading : panelTitle_, heading,
             DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_END_ELLIPSIS);
   Fill(dc, {panel.left, panel.top - 6, panel.left + 36, panel.top - 4}, look.accent);
+  if (!panelTitle_.empty()) {
+    Fill(dc, panel, look.background);
+    PaintHint(dc, panel);
+    return;
+  }
   Fill(dc, panel, look.cardBorder);
   Fill(dc, {panel.left + 1, panel.top + 1, panel.right - 1, panel.bottom - 1}, look.card);
   RECT text{panel.left + 22, panel.top + 20, panel.right - 22, panel.bottom - 16};
@@ -440,14 +446,18 @@ void MoviePlayerWindow::Paint(HDC dc, const RECT& client) {
     if (text.top >= text.bottom) break;
   }
 
-  // What the button under the mouse or in focus does.
+  PaintHint(dc, panel);
+}
+
+// What the button under the mouse or in focus does, below the panel area.
+void MoviePlayerWindow::PaintHint(HDC dc, const RECT& panel) {
+  const MovieLook& look = player_->Document().look;
   const std::string hint = player_->HintText();
-  if (!hint.empty()) {
-    const RECT bar{panel.left, panel.bottom + 16, panel.left + 3, panel.bottom + 34};
-    Fill(dc, bar, look.accent);
-    const RECT hintText{panel.left + 12, panel.bottom + 16, panel.right, panel.bottom + 64};
-    PaintText(dc, font_, look.mutedText, hint, hintText, DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS);
-  }
+  if (hint.empty()) return;
+  const RECT bar{panel.left, panel.bottom + 16, panel.left + 3, panel.bottom + 34};
+  Fill(dc, bar, look.accent);
+  const RECT hintText{panel.left + 12, panel.bottom + 16, panel.right, panel.bottom + 64};
+  PaintText(dc, font_, look.mutedText, hint, hintText, DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS);
 }
 
 LRESULT MoviePlayerWindow::OnDrawItem(const DRAWITEMSTRUCT& draw) {
@@ -617,6 +627,15 @@ void MoviePlayerWindow::SetVariable(const std::string& name, const std::string& 
     const RECT version = ToRect(player_->Document().versionArea);
     InvalidateRect(hwnd_, &version, FALSE);
   }
+}
+
+void MoviePlayerWindow::SetPanelTitle(const std::string& title) {
+  if (title == panelTitle_) return;
+  panelTitle_ = title;
+  if (!hwnd_ || !player_) return;
+  const RECT panel = ToRect(player_->Document().panelFrame);
+  const RECT area{panel.left, std::max<LONG>(0, panel.top - 44), panel.right, panel.bottom};
+  InvalidateRect(hwnd_, &area, FALSE);
 }
 
 void MoviePlayerWindow::BringToFront() {

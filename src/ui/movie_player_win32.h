@@ -41,6 +41,11 @@ class MoviePlayerWindow {
   void SetVariable(const std::string& name, const std::string& value);
   // Puts the movie above its siblings, so it covers the panel frame.
   void BringToFront();
+  // While the program shows a panel above the panel area, the heading above the area names the
+  // panel and the area is left plain, so a panel shorter than the area leaves no edge of the
+  // screen's card below it. An empty title: no panel is shown, the screen's own heading and card
+  // come back.
+  void SetPanelTitle(const std::string& title);
 
   HWND Hwnd() const { return hwnd_; }
   // Where the program shows its panels, in the parent's client coordinates.
@@ -56,6 +61,7 @@ class MoviePlayerWindow {
 
   LRESULT OnCreate(HWND hwnd);
   LRESULT OnPaint();
+  void PaintHint(HDC dc, const RECT& panel);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCommand(WPARAM wParam);
   LRESULT OnLButtonDown(LPARAM lParam);
@@ -76,6 +82,7 @@ class MoviePlayerWindow {
   HWND hwnd_ = nullptr;
   std::unique_ptr<MoviePlayer> player_;
   MovieCommandHandler onCommand_;
+  std::string panelTitle_;  // the shown panel's caption; empty while the movie covers the area
   MoviePlayerWindowArgs args_;
   std::vector<HWND> buttons_;  // one per item, by item number
   std::vector<ATOM> atoms_;    // their automation names

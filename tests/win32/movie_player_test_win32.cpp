@@ -273,6 +273,16 @@ TEST_F(MoviePlayerWindowTest, PaintsTheLookAndComesBackToTheFront) {
   EXPECT_EQ(shot->At(panel_.x + panel_.width - 4, panel_.y + panel_.height - 4), Ref(look_.card));
   EXPECT_EQ(shot->At(panel_.x + 2, panel_.y + panel_.height + 100), Ref(look_.background));
 
+  // While a panel is shown the area is plain, so a shorter panel leaves no edge of the card.
+  player_.SetPanelTitle("Main Settings");
+  const auto withPanel = CaptureClient(player_.Hwnd());
+  EXPECT_EQ(withPanel->At(panel_.x + panel_.width - 4, panel_.y + panel_.height - 4),
+            Ref(look_.background));
+  EXPECT_EQ(withPanel->At(panel_.x, panel_.y + panel_.height - 1), Ref(look_.background));
+  player_.SetPanelTitle("");
+  const auto home = CaptureClient(player_.Hwnd());
+  EXPECT_EQ(home->At(panel_.x + panel_.width - 4, panel_.y + panel_.height - 4), Ref(look_.card));
+
   // A panel frame made later lies above the movie until the movie comes back to the front.
   const HWND sibling =
       CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, frame.left,
