@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 #include "backup/backup_file.h"
@@ -12,6 +11,7 @@
 #include "fakes/temp_dir.h"
 #include "tuning/presets.h"
 #include "tuning/tuning_params.h"
+#include "ratio_reporter.h"
 
 namespace zephyr::testing {
 namespace {
@@ -75,33 +75,12 @@ void BM_WriteBackupFileAlone(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteBackupFileAlone);
 
-// Prints the benchmarks as usual, then the ratio of the apply to its reference.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto apply = times_.find("BM_ApplyWithBackupNtThreeInterfaces");
-    const auto file = times_.find("BM_WriteBackupFileAlone");
-    if (apply != times_.end() && file != times_.end() && file->second > 0) {
-      std::printf("apply with backup / backup file alone: %.2f\n", apply->second / file->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace zephyr::testing
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  zephyr::testing::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return zephyr::testing::RunBenchmarksWithRatios(
+      argc, argv,
+      {{"apply with backup / backup file alone", "BM_ApplyWithBackupNtThreeInterfaces",
+        "BM_WriteBackupFileAlone"}});
 }

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,14 +14,8 @@
 #include "backup/backup_list_index.h"
 #include "backup/backup_manager_form.h"
 #include "backup_folder.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_dialogs.h"
-#include "fakes/fake_locale.h"
-#include "fakes/fake_main_window_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_system.h"
-#include "fakes/fake_timer_scheduler.h"
+#include "ratio_reporter.h"
+#include "fakes/fake_program.h"
 #include "fakes/temp_dir.h"
 
 namespace zephyr::testing {
@@ -39,31 +32,19 @@ const TempDir& ProgramFolder() {
   return folder;
 }
 
-struct FakeProgram {
-  FakeProgram() {
-    system.SetVersion(kVerPlatformWin32Nt, 5, 1);
-    program = std::make_unique<Program>(
-        Ports{registry, system, shell, dialogs, clock, timers, locale},
-        AppPaths{ProgramFolder().path(), ProgramFolder().path().string(), "zephyrnet"});
-    program->AttachHost(&mainHost);
-  }
-
-  FakeRegistry registry;
-  FakeSystem system;
-  FakeShell shell;
-  FakeDialogs dialogs;
-  FakeClock clock;
-  FakeTimerScheduler timers;
-  FakeLocale locale;
-  FakeMainWindowHost mainHost;
-  std::unique_ptr<Program> program;
-};
+// The program on fake ports, in the folder both benchmarks share.
+std::unique_ptr<FakeProgram> MakeProgram() {
+  auto fake = std::make_unique<FakeProgram>();
+  fake->programFolder = ProgramFolder().path();
+  fake->Make();
+  return fake;
+}
 
 void BM_BackupListBuiltAndSortedByDate(benchmark::State& state) {
-  FakeProgram fake;
-  if (!fake.program->Start()) return state.SkipWithError("the program did not start");
-  auto& form = dynamic_cast<BackupManagerForm&>(fake.program->Panel(PanelId::kBackUp));
-  fake.program->ShowPanel(PanelId::kBackUp);
+  const auto fake = MakeProgram();
+  if (!fake->program->Start()) return state.SkipWithError("the program did not start");
+  auto& form = dynamic_cast<BackupManagerForm&>(fake->program->Panel(PanelId::kBackUp));
+  fake->program->ShowPanel(PanelId::kBackUp);
   constexpr int kDateColumn = 2;
   if (form.lstBackUpList.Column(kDateColumn).Text() != "Creating Date") {
     return state.SkipWithError("column 2 is not \"Creating Date\"");
@@ -85,10 +66,10 @@ BENCHMARK(BM_BackupListBuiltAndSortedByDate)->Unit(benchmark::kMillisecond);
 
 // The first listing of a folder: no index, so every file is read and the index written.
 void BM_BackupListWithoutIndex(benchmark::State& state) {
-  FakeProgram fake;
-  if (!fake.program->Start()) return state.SkipWithError("the program did not start");
-  auto& form = dynamic_cast<BackupManagerForm&>(fake.program->Panel(PanelId::kBackUp));
-  fake.program->ShowPanel(PanelId::kBackUp);
+  const auto fake = MakeProgram();
+  if (!fake->program->Start()) return state.SkipWithError("the program did not start");
+  auto& form = dynamic_cast<BackupManagerForm&>(fake->program->Panel(PanelId::kBackUp));
+  fake->program->ShowPanel(PanelId::kBackUp);
   const std::filesystem::path index =
       ProgramFolder().path() / "Backups" / std::string(kBackupIndexFileName);
   for (auto _ : state) {
@@ -121,38 +102,14 @@ void BM_ListFolderAlone(benchmark::State& state) {
 }
 BENCHMARK(BM_ListFolderAlone)->Unit(benchmark::kMillisecond);
 
-// Prints the benchmarks as usual, then the ratio of the list to its reference.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto folder = times_.find("BM_ListFolderAlone");
-    if (folder == times_.end() || folder->second <= 0) return;
-    for (const auto& [name, label] :
-         {std::pair{"BM_BackupListBuiltAndSortedByDate", "built and sorted by date (index)"},
-          std::pair{"BM_BackupListWithoutIndex", "built without an index"}}) {
-      const auto list = times_.find(name);
-      if (list == times_.end()) continue;
-      std::printf("backup list %s / folder listed alone: %.1f\n", label,
-                  list->second / folder->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace zephyr::testing
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  zephyr::testing::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return zephyr::testing::RunBenchmarksWithRatios(
+      argc, argv,
+      {{"backup list built and sorted by date (index) / folder listed alone",
+        "BM_BackupListBuiltAndSortedByDate", "BM_ListFolderAlone"},
+       {"backup list built without an index / folder listed alone", "BM_BackupListWithoutIndex",
+        "BM_ListFolderAlone"}});
 }

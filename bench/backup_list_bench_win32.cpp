@@ -16,13 +16,7 @@
 #include "backup/backup_list_index.h"
 #include "backup/backup_manager_form.h"
 #include "backup_folder.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_dialogs.h"
-#include "fakes/fake_main_window_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_system.h"
-#include "fakes/fake_timer_scheduler.h"
+#include "fakes/fake_program.h"
 #include "fakes/temp_dir.h"
 #include "platform/locale_win32.h"
 
@@ -54,18 +48,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  FakeRegistry registry;
-  FakeSystem system;
-  FakeShell shell;
-  FakeDialogs dialogs;
-  FakeClock clock;
-  FakeTimerScheduler timers;
+  // The user's real date and time formats, the rest on fakes.
   LocaleWin32 locale;
-  FakeMainWindowHost mainHost;
-  system.SetVersion(kVerPlatformWin32Nt, 5, 1);
-  Program program(Ports{registry, system, shell, dialogs, clock, timers, locale},
-                  AppPaths{dir.path(), dir.path().string(), "zephyrnet"});
-  program.AttachHost(&mainHost);
+  FakeProgram fake;
+  fake.realLocale = &locale;
+  fake.programFolder = dir.path();
+  fake.Make();
+  Program& program = *fake.program;
   if (!program.Start()) {
     std::fprintf(stderr, "the program did not start\n");
     return 1;

@@ -3,14 +3,8 @@
 
 #include "app/main_settings_form.h"
 #include "app/main_window.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_dialogs.h"
-#include "fakes/fake_locale.h"
+#include "fakes/fake_program.h"
 #include "fakes/fake_form_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_system.h"
-#include "fakes/fake_timer_scheduler.h"
 #include "platform/registry.h"
 
 namespace zephyr::testing {
@@ -18,7 +12,7 @@ namespace {
 
 const std::string kSettings = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\MainSettings";
 
-class MainSettings : public ::testing::Test {
+class MainSettings : public ::testing::Test, protected FakePorts {
  protected:
   MainSettings() { system.SetVersion(kVerPlatformWin32Nt, 5, 1); }
 
@@ -26,8 +20,7 @@ class MainSettings : public ::testing::Test {
   MainSettingsForm& Start(const std::string& folder = "C:\\Program Files\\Zephyr Net") {
     host.reset();
     program = std::make_unique<Program>(
-        Ports{registry, system, shell, dialogs, clock, timers, locale},
-        AppPaths{"/unused", folder, "zephyrnet"});
+        ports(), AppPaths{"/unused", folder, "zephyrnet"});
     system.mutexes.clear();
     EXPECT_TRUE(program->Start());
     auto& form = dynamic_cast<MainSettingsForm&>(program->Panel(PanelId::kMainSettings));
@@ -43,13 +36,6 @@ class MainSettings : public ::testing::Test {
     return value ? std::optional(value->Text()) : std::nullopt;
   }
 
-  FakeRegistry registry;
-  FakeSystem system;
-  FakeShell shell;
-  FakeDialogs dialogs;
-  FakeClock clock;
-  FakeTimerScheduler timers;
-  FakeLocale locale;
   std::unique_ptr<Program> program;
   std::unique_ptr<FakeFormHost> host;  // goes before the program and its panels
 };

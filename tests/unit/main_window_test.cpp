@@ -6,15 +6,8 @@
 
 #include "app/main_settings_form.h"
 #include "app/main_window.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_dialogs.h"
-#include "fakes/fake_locale.h"
-#include "fakes/fake_main_window_host.h"
+#include "fakes/fake_program.h"
 #include "fakes/fake_notification_area.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_system.h"
-#include "fakes/fake_timer_scheduler.h"
 
 namespace zephyr::testing {
 namespace {
@@ -22,7 +15,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Every port faked; the program started as WinMain starts it.
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ::testing::Test, protected FakePorts {
  protected:
   ProgramTest() {
     system.SetVersion(kVerPlatformWin32Nt, 5, 1);
@@ -42,16 +35,8 @@ class ProgramTest : public ::testing::Test {
   }
   ui::Rect Frame() { return program.mainWindow().framChildWindow.Bounds(); }
 
-  FakeRegistry registry;
-  FakeSystem system;
-  FakeShell shell;
-  FakeDialogs dialogs;
-  FakeClock clock;
-  FakeTimerScheduler timers;
-  FakeLocale locale;
   FakeMainWindowHost host;
-  Program program{{registry, system, shell, dialogs, clock, timers, locale},
-                  {"/apps/Zephyr Net", "C:\\Program Files\\Zephyr Net", "zephyrnet"}};
+  Program program{ports(), {"/apps/Zephyr Net", "C:\\Program Files\\Zephyr Net", "zephyrnet"}};
 };
 
 TEST_F(ProgramTest, StartsWithTheMovieInFrontItsVersionAndTheStartupPanels) {

@@ -5,16 +5,8 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_dialogs.h"
+#include "fakes/fake_program.h"
 #include "fakes/fake_form_host.h"
-#include "fakes/fake_locale.h"
-#include "fakes/fake_main_window_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_system.h"
-#include "fakes/fake_timer_scheduler.h"
-#include "fakes/temp_dir.h"
 #include "tuning/normal_mode_form.h"
 
 namespace zephyr::testing {
@@ -22,14 +14,10 @@ namespace {
 
 constexpr char kTcpip[] = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
 
-class AdvancedMode : public ::testing::Test {
+class AdvancedMode : public ::testing::Test, protected FakeProgram {
  protected:
   void SetUp() override {
-    system.SetVersion(kVerPlatformWin32Nt, 5, 1);
-    program = std::make_unique<Program>(
-        Ports{registry, system, shell, dialogs, clock, timers, locale},
-        AppPaths{folder.path(), folder.path().string(), "zephyrnet"});
-    program->AttachHost(&mainHost);
+    Make();
     ASSERT_TRUE(program->Start());
     registry.CreatePath(kHKeyLocalMachine,
                         "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{A}");
@@ -69,16 +57,6 @@ class AdvancedMode : public ::testing::Test {
 
   TuningParams& tuning() { return program->currentTuning(); }
 
-  FakeRegistry registry;
-  FakeSystem system;
-  FakeShell shell;
-  FakeDialogs dialogs;
-  FakeClock clock;
-  FakeTimerScheduler timers;
-  FakeLocale locale;
-  FakeMainWindowHost mainHost;
-  TempDir folder;
-  std::unique_ptr<Program> program;
   NormalModeForm* form = nullptr;
   std::unique_ptr<FakeFormHost> host;
 };

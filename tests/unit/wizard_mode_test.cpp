@@ -2,45 +2,23 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "fakes/fake_clock.h"
-#include "fakes/fake_dialogs.h"
-#include "fakes/fake_locale.h"
+#include "fakes/fake_program.h"
 #include "fakes/fake_form_host.h"
-#include "fakes/fake_main_window_host.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_shell.h"
-#include "fakes/fake_system.h"
-#include "fakes/fake_timer_scheduler.h"
-#include "fakes/temp_dir.h"
 #include "tuning/wizard_mode_form.h"
 
 namespace zephyr::testing {
 namespace {
 
-class WizardMode : public ::testing::Test {
+class WizardMode : public ::testing::Test, protected FakeProgram {
  protected:
   void Start(std::uint32_t platform = kVerPlatformWin32Nt, std::uint32_t major = 5,
              std::uint32_t minor = 1) {
-    system.SetVersion(platform, major, minor);
-    program = std::make_unique<Program>(
-        Ports{registry, system, shell, dialogs, clock, timers, locale},
-        AppPaths{folder.path(), folder.path().string(), "zephyrnet"});
-    program->AttachHost(&mainHost);
+    Make(platform, major, minor);
     ASSERT_TRUE(program->Start());
     form = &dynamic_cast<WizardModeForm&>(program->Panel(PanelId::kWizardMode));
     host = std::make_unique<FakeFormHost>(*form, timers);
   }
 
-  FakeRegistry registry;
-  FakeSystem system;
-  FakeShell shell;
-  FakeDialogs dialogs;
-  FakeClock clock;
-  FakeTimerScheduler timers;
-  FakeLocale locale;
-  FakeMainWindowHost mainHost;
-  TempDir folder;
-  std::unique_ptr<Program> program;
   WizardModeForm* form = nullptr;
   std::unique_ptr<FakeFormHost> host;
 };

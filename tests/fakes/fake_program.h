@@ -1,0 +1,55 @@
+// The program on fake ports: every port faked, and a program made on them in a temporary folder
+// and hosted by the fake main window. Where the tests and benchmarks of the panels start.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "app/main_window.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_locale.h"
+#include "fakes/fake_main_window_host.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_timer_scheduler.h"
+#include "fakes/temp_dir.h"
+#include "platform/system_port.h"
+
+namespace zephyr::testing {
+
+struct FakePorts {
+  Ports ports() {
+    return {registry, system, shell, dialogs, clock, timers, realLocale ? *realLocale : locale};
+  }
+
+  FakeRegistry registry;
+  FakeSystem system;
+  FakeShell shell;
+  FakeDialogs dialogs;
+  FakeClock clock;
+  FakeTimerScheduler timers;
+  FakeLocale locale;
+  LocalePort* realLocale = nullptr;  // the user's own formats instead of the fake's, when set
+};
+
+struct FakeProgram : FakePorts {
+  // Makes the program as a Windows of this version reports itself; starting it is the caller's.
+  // Its folder is `programFolder`, or the temporary `folder` while that is empty.
+  void Make(std::uint32_t platform = kVerPlatformWin32Nt, std::uint32_t major = 5,
+            std::uint32_t minor = 1) {
+    system.SetVersion(platform, major, minor);
+    const std::filesystem::path where = programFolder.empty() ? folder.path() : programFolder;
+    program = std::make_unique<Program>(ports(), AppPaths{where, where.string(), "zephyrnet"});
+    program->AttachHost(&mainHost);
+  }
+
+  FakeMainWindowHost mainHost;
+  TempDir folder;
+  std::filesystem::path programFolder;
+  std::unique_ptr<Program> program;
+};
+
+}  // namespace zephyr::testing
