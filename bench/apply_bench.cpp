@@ -6,26 +6,16 @@
 #include <string>
 
 #include "backup/backup_file.h"
+#include "backup_folder.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
 #include "fakes/temp_dir.h"
+#include "ratio_reporter.h"
 #include "tuning/presets.h"
 #include "tuning/tuning_params.h"
-#include "ratio_reporter.h"
 
 namespace zephyr::testing {
 namespace {
-
-void AddInterfaces(FakeRegistry& registry) {
-  for (const char* id : {"{11111111-1111-1111-1111-111111111111}",
-                         "{22222222-2222-2222-2222-222222222222}",
-                         "{33333333-3333-3333-3333-333333333333}"}) {
-    registry.CreatePath(kHKeyLocalMachine,
-                        std::string("SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
-                                    "Interfaces\\") +
-                            id);
-  }
-}
 
 void EmptyFolder(const std::filesystem::path& folder) {
   std::error_code ignored;
@@ -36,7 +26,7 @@ void EmptyFolder(const std::filesystem::path& folder) {
 
 void BM_ApplyWithBackupNtThreeInterfaces(benchmark::State& state) {
   FakeRegistry registry;
-  AddInterfaces(registry);
+  AddThreeInterfaces(registry);
   FakeClock clock;
   TempDir dir;
   const TuningParams automaticE = InitPresets()[4];
@@ -58,7 +48,7 @@ BENCHMARK(BM_ApplyWithBackupNtThreeInterfaces);
 // The reference: the same backup text written through a temporary file and renamed into place.
 void BM_WriteBackupFileAlone(benchmark::State& state) {
   FakeRegistry registry;
-  AddInterfaces(registry);
+  AddThreeInterfaces(registry);
   TempDir dir;
   const std::string text =
       SerializeBackup(TakeSnapshot(registry, kOsWindowsXp, {2026, 12, 7, 14, 5, 9}).backup);

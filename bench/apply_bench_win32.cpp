@@ -16,20 +16,11 @@
 #include "tuning/presets.h"
 #include "tuning/registry_layout.h"
 #include "tuning/tuning_params.h"
-
-namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
-}
-
-}  // namespace
+#include "timing_win32.h"
 
 int main(int argc, char** argv) {
   using namespace zephyr;
+  using namespace zephyr::testing;
   if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
     std::fprintf(stderr, "This benchmark changes the TCP/IP settings; run it through scripts/bench.\n");
     return 2;

@@ -1,6 +1,6 @@
-// The backup folder both backup-list benchmarks read: 999 valid backups (NT layout, three
-// interfaces), 001.BCK to 999.BCK, taken at dates and times spread in no order, so the date sort
-// has real work to do.
+// The registry and backup folder of the benchmarks. The folder both backup-list benchmarks
+// read: 999 valid backups (NT layout, three interfaces), 001.BCK to 999.BCK, taken at dates and
+// times spread in no order, so the date sort has real work to do.
 #pragma once
 
 #include <cstdio>
@@ -16,9 +16,8 @@ namespace zephyr::testing {
 
 inline constexpr int kListedBackups = 999;
 
-// Writes the backups into `folder` (created); returns false if a snapshot could not be taken.
-inline bool WriteBackupFolder(const std::filesystem::path& folder) {
-  FakeRegistry registry;
+// The three network interfaces the benchmarks' registry holds.
+inline void AddThreeInterfaces(FakeRegistry& registry) {
   for (const char* id : {"{11111111-1111-1111-1111-111111111111}",
                          "{22222222-2222-2222-2222-222222222222}",
                          "{33333333-3333-3333-3333-333333333333}"}) {
@@ -27,6 +26,12 @@ inline bool WriteBackupFolder(const std::filesystem::path& folder) {
                                     "Interfaces\\") +
                             id);
   }
+}
+
+// Writes the backups into `folder` (created); returns false if a snapshot could not be taken.
+inline bool WriteBackupFolder(const std::filesystem::path& folder) {
+  FakeRegistry registry;
+  AddThreeInterfaces(registry);
   std::filesystem::create_directories(folder);
   for (int i = 1; i <= kListedBackups; ++i) {
     const int k = (i * 617) % 1009;  // a permutation of the numbers, so no order by name

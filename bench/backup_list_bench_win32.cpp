@@ -19,22 +19,7 @@
 #include "fakes/fake_program.h"
 #include "fakes/temp_dir.h"
 #include "platform/locale_win32.h"
-
-namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-}  // namespace
+#include "timing_win32.h"
 
 int main(int argc, char** argv) {
   using namespace zephyr;

@@ -81,6 +81,15 @@ std::string FormatBackupTime(const LocalDateTime& taken);
 bool ParseBackupDate(std::string_view text, LocalDateTime& taken);
 bool ParseBackupTime(std::string_view text, LocalDateTime& taken);
 
+// The whole of a file of at most `largest` bytes, or why it cannot be had.
+struct FileRead {
+  std::string text;
+  std::string error;
+  bool tooLarge = false;
+  bool ok() const { return error.empty(); }
+};
+FileRead ReadWholeFile(const std::filesystem::path& file, std::uintmax_t largest);
+
 // Writes `text` to `path` whole or not at all: into a temporary file beside it, flushed and
 // closed, then renamed over it. The reason on failure, empty on success.
 std::string WriteWholeFile(const std::filesystem::path& path, const std::string& text);

@@ -317,23 +317,28 @@ BackupReadResult ParseBackup(std::string_view text) {
   return BackupParser(text).Parse();
 }
 
-BackupReadResult ReadBackupFile(const std::filesystem::path& file) {
-  // One open and one read: the backup manager reads hundreds of these in a row.
+FileRead ReadWholeFile(const std::filesystem::path& file, std::uintmax_t largest) {
+  // One open and chunked reads: the backup manager reads hundreds of files in a row.
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    return {std::nullopt, "the file could not be opened (" +
-                              std::error_code(errno, std::generic_category()).message() + ")"};
+    return {{}, "the file could not be opened (" +
+                    std::error_code(errno, std::generic_category()).message() + ")"};
   }
-  std::string text;
+  FileRead read;
   char chunk[16384];
   while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kLargestBackupFile) {
-      return {std::nullopt, "the file is far too large for a backup"};
-    }
+    read.text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (read.text.size() > largest) return {{}, "the file is far too large", true};
   }
-  if (in.bad()) return {std::nullopt, "the file could not be read"};
-  return ParseBackup(text);
+  if (in.bad()) return {{}, "the file could not be read"};
+  return read;
+}
+
+BackupReadResult ReadBackupFile(const std::filesystem::path& file) {
+  const FileRead read = ReadWholeFile(file, kLargestBackupFile);
+  if (read.tooLarge) return {std::nullopt, read.error + " for a backup"};
+  if (!read.ok()) return {std::nullopt, read.error};
+  return ParseBackup(read.text);
 }
 
 }  // namespace zephyr

@@ -1,7 +1,6 @@
 #include "backup/backup_list_index.h"
 
 #include <charconv>
-#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -54,16 +53,9 @@ std::optional<BackupFileStamp> StampOf(const std::filesystem::directory_entry& e
 }
 
 BackupListIndex BackupListIndex::Load(const std::filesystem::path& folder) {
-  std::ifstream in(folder / kBackupIndexFileName, std::ios::binary);
-  if (!in) return {};
-  std::string text;
-  char chunk[16384];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kLargestIndex) return {};
-  }
-  if (in.bad()) return {};
-  std::optional<BackupListIndex> index = Parse(text);
+  const FileRead read = ReadWholeFile(folder / kBackupIndexFileName, kLargestIndex);
+  if (!read.ok()) return {};
+  std::optional<BackupListIndex> index = Parse(read.text);
   return index ? std::move(*index) : BackupListIndex{};
 }
 

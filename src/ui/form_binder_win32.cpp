@@ -310,15 +310,7 @@ void FormBinderWin32::CreateControlWindows(const std::function<bool(const Contro
       CreateWindowFor(*control);
     }
   }
-  for (const Binding& binding : bindings_) {
-    if (binding.control->Kind() != ControlKind::kUpDown) continue;
-    const TextBox* buddy = static_cast<const UpDown*>(binding.control)->Buddy();
-    if (const HWND buddyWindow = buddy != nullptr ? WindowOf(*buddy) : nullptr) {
-      SendMessageA(binding.window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddyWindow), 0);
-    }
-  }
-  ApplyStacking();
-  for (Binding& binding : bindings_) MirrorAll(binding);
+  FinishWindows(0);
 }
 
 // New child windows go to the bottom of the z-order, so the windows made now follow all the
@@ -328,8 +320,14 @@ void FormBinderWin32::CreateDeferredWindows() {
   const MirrorScope quiet(*this);
   const std::size_t first = bindings_.size();
   for (Control* control : std::exchange(deferred_, {})) CreateWindowFor(*control);
+  FinishWindows(first);
+}
+
+// The windows of bindings_[first] on, just made: up-downs joined to their text boxes, the
+// model's stacking, and every property set from the model.
+void FormBinderWin32::FinishWindows(std::size_t first) {
   for (std::size_t i = first; i < bindings_.size(); ++i) {
-    Binding& binding = bindings_[i];
+    const Binding& binding = bindings_[i];
     if (binding.control->Kind() != ControlKind::kUpDown) continue;
     const TextBox* buddy = static_cast<const UpDown*>(binding.control)->Buddy();
     if (const HWND buddyWindow = buddy != nullptr ? WindowOf(*buddy) : nullptr) {

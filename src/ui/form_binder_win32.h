@@ -134,6 +134,7 @@ class FormBinderWin32 final : public FormObserver {
   void PlaceFormWindow();
   void CreateControlWindows(const std::function<bool(const Control&)>& later);
   void CreateDeferredWindows();
+  void FinishWindows(std::size_t first);
   void ApplyStacking();
   HWND CreateWindowFor(Control& control);
   HWND ParentWindowOf(const Control& control);

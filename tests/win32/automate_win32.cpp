@@ -25,14 +25,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (verb == "press") {
-    if (argc > 3) {
-      HWND screen = WaitFor([&] { return FindVisible(main, std::string("screen:") + argv[3]); }, 3000);
-      if (!screen) return 1;
-      SendMessageA(screen, BM_CLICK, 0, 0);
-    }
-    HWND button = WaitFor([&] { return FindVisible(main, argv[2]); }, 3000);
-    if (!button) return 1;
-    PostMessageA(button, BM_CLICK, 0, 0);
+    if (!PressMovieButton(main, argv[2], argc > 3 ? argv[3] : "")) return 1;
   } else if (verb == "click" && argc > 3) {
     HWND form = WaitFor([&] { return FindVisible(main, argv[2]); }, 3000);
     HWND control = form ? FindNamed(form, argv[3]) : nullptr;

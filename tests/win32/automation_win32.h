@@ -93,4 +93,19 @@ inline HWND FindNamed(HWND root, const std::string& name) {
   return nullptr;
 }
 
+// Presses the movie button that sends `command` (or opens "screen:<id>"), on the screen shown
+// now or, with `via`, on the screen the button "screen:<via>" opens first. The click is posted,
+// as the command may open a message box and wait for it. False when a button is not found.
+inline bool PressMovieButton(HWND main, const std::string& command, const std::string& via = {}) {
+  if (!via.empty()) {
+    const HWND screen = WaitFor([&] { return FindVisible(main, "screen:" + via); }, 3000);
+    if (!screen) return false;
+    SendMessageA(screen, BM_CLICK, 0, 0);
+  }
+  const HWND button = WaitFor([&] { return FindVisible(main, command); }, 3000);
+  if (!button) return false;
+  PostMessageA(button, BM_CLICK, 0, 0);
+  return true;
+}
+
 }  // namespace zephyr::automation

@@ -22,6 +22,7 @@
 #include "ui/custom_controls.h"
 #include "ui/form_binder_win32.h"
 #include "ui/timer_scheduler_win32.h"
+#include "win32/automation_win32.h"
 
 namespace zephyr::testing {
 namespace {
@@ -118,12 +119,7 @@ std::string ClassOf(HWND window) {
   return lower;
 }
 
-std::string NameOf(HWND window) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(window, "Name")));
-  if (atom == 0) return {};
-  char name[256];
-  return std::string(name, GlobalGetAtomNameA(atom, name, sizeof name));
-}
+using automation::NameOf;
 
 std::string TextOf(HWND window) {
   char text[256] = {};

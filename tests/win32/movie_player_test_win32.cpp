@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/movie.h"
+#include "win32/automation_win32.h"
 #include "ui/movie_player_win32.h"
 
 namespace zephyr::testing {
@@ -22,13 +23,7 @@ namespace {
 
 constexpr char kHostClass[] = "ZephyrnetMovieTestHost";
 
-std::string NameProperty(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "Name")));
-  if (!atom) return {};
-  char name[256];
-  const UINT length = GlobalGetAtomNameA(atom, name, sizeof name);
-  return std::string(name, length);
-}
+using automation::NameOf;
 
 // The shipped movie, looked for from the test program's folder upwards: the build folders sit
 // inside the source tree.
@@ -158,7 +153,7 @@ class MoviePlayerWindowTest : public ::testing::Test {
   // The shown button with this automation name; null when none is shown.
   HWND Shown(const std::string& name) const {
     for (const HWND button : Buttons()) {
-      if (IsWindowVisible(button) && NameProperty(button) == name) return button;
+      if (IsWindowVisible(button) && NameOf(button) == name) return button;
     }
     return nullptr;
   }
@@ -166,7 +161,7 @@ class MoviePlayerWindowTest : public ::testing::Test {
   std::set<std::string> ShownNames() const {
     std::set<std::string> names;
     for (const HWND button : Buttons()) {
-      if (IsWindowVisible(button)) names.insert(NameProperty(button));
+      if (IsWindowVisible(button)) names.insert(NameOf(button));
     }
     return names;
   }
@@ -186,7 +181,7 @@ class MoviePlayerWindowTest : public ::testing::Test {
 };
 
 TEST_F(MoviePlayerWindowTest, ButtonsAreNamedByTheirCommandAndAClickDeliversIt) {
-  EXPECT_EQ(NameProperty(player_.Hwnd()), "flash");
+  EXPECT_EQ(NameOf(player_.Hwnd()), "flash");
   EXPECT_EQ(ShownNames(), (std::set<std::string>{
                               "screen:network", "screen:pinger", "screen:memory", "screen:system",
                               "IDC_FS_settings", "IDC_FS_help", "screen:about", "IDC_FS_hide",
@@ -227,15 +222,15 @@ TEST_F(MoviePlayerWindowTest, ButtonsAreNamedByTheirCommandAndAClickDeliversIt) 
 TEST_F(MoviePlayerWindowTest, KeyboardMovesTheFocusAndEnterPressesAndTheTitleDrags) {
   SetFocus(player_.Hwnd());
   Pump();
-  EXPECT_EQ(NameProperty(GetFocus()), "screen:network");
+  EXPECT_EQ(NameOf(GetFocus()), "screen:network");
   SendMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-  EXPECT_EQ(NameProperty(GetFocus()), "screen:pinger");
+  EXPECT_EQ(NameOf(GetFocus()), "screen:pinger");
   SendMessageA(GetFocus(), WM_KEYDOWN, VK_UP, 0);
-  EXPECT_EQ(NameProperty(GetFocus()), "screen:network");
+  EXPECT_EQ(NameOf(GetFocus()), "screen:network");
   SendMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
   Pump();
   EXPECT_TRUE(Shown("IDC_FS_wizardMode"));
-  EXPECT_EQ(NameProperty(GetFocus()), "IDC_FS_wizardMode") << "focus follows to the new screen";
+  EXPECT_EQ(NameOf(GetFocus()), "IDC_FS_wizardMode") << "focus follows to the new screen";
   SendMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_EQ(sent_, (std::vector<std::string>{"IDC_FS_wizardMode"}));
 
@@ -305,7 +300,7 @@ TEST_F(MoviePlayerWindowTest, AScreenMakesItsButtonsWhenFirstShownAndKeepsThem) 
   const std::vector<HWND> order = Buttons();
   std::vector<std::string> lastFour;
   for (std::size_t i = order.size() - 4; i < order.size(); ++i) {
-    lastFour.push_back(NameProperty(order[i]));
+    lastFour.push_back(NameOf(order[i]));
   }
   EXPECT_EQ(lastFour, (std::vector<std::string>{"IDC_FS_main", "IDC_FS_minimize", "IDC_FS_tray",
                                                 "IDC_FS_close"}));
@@ -327,7 +322,7 @@ TEST_F(MoviePlayerWindowTest, AHandlerMayDestroyThePlayerWhileAClickIsDelivered)
   const HWND hwnd = owned->Hwnd();
   HWND close = nullptr;
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (NameProperty(child) == "IDC_FS_close") close = child;
+    if (NameOf(child) == "IDC_FS_close") close = child;
   }
   ASSERT_TRUE(close);
   SendMessageA(close, BM_CLICK, 0, 0);

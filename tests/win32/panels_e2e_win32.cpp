@@ -308,14 +308,8 @@ class Panels : public ::testing::Test {
   }
 
   void PressMovie(const std::string& command, const std::string& via = {}) {
-    if (!via.empty()) {
-      HWND screen = WaitFor([&] { return FindVisible(main_, "screen:" + via); }, 3000);
-      ASSERT_TRUE(screen) << "no button opens screen " << via;
-      SendMessageA(screen, BM_CLICK, 0, 0);
-    }
-    HWND button = WaitFor([&] { return FindVisible(main_, command); }, 3000);
-    ASSERT_TRUE(button) << "no visible movie button sends " << command;
-    PostMessageA(button, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PressMovieButton(main_, command, via))
+        << "no visible movie button sends " << command << (via.empty() ? "" : " via " + via);
   }
 
   HWND OpenPanel(const std::string& command, const std::string& form) {

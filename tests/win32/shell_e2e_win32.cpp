@@ -70,15 +70,8 @@ class RunningProgram : public ::testing::Test {
 
   // Presses a button of the movie: on the screen shown now, or on the screen that `via` opens.
   void PressMovie(const std::string& command, const std::string& via = {}) {
-    if (!via.empty()) {
-      HWND screen = WaitFor([&] { return FindVisible(main_, "screen:" + via); }, 3000);
-      ASSERT_TRUE(screen) << "no button opens screen " << via;
-      SendMessageA(screen, BM_CLICK, 0, 0);
-    }
-    HWND button = WaitFor([&] { return FindVisible(main_, command); }, 3000);
-    ASSERT_TRUE(button) << "no visible movie button sends " << command;
-    // Posted, because the command may open a message box and wait for it.
-    PostMessageA(button, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PressMovieButton(main_, command, via))
+        << "no visible movie button sends " << command << (via.empty() ? "" : " via " + via);
   }
 
   void ReturnHome() { PressMovie("IDC_FS_main"); }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "win32/automation_win32.h"
+
 namespace zephyr::testing {
 namespace {
 
@@ -14,36 +16,6 @@ std::string ProgramPath() {
   const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string path(self, length);
   return path.substr(0, path.find_last_of("\\/") + 1) + ZEPHYR_EXE_PATH;
-}
-
-std::string NameProperty(HWND hwnd) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(hwnd, "Name")));
-  if (!atom) return {};
-  char name[256];
-  const UINT length = GlobalGetAtomNameA(atom, name, sizeof name);
-  return std::string(name, length);
-}
-
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK MatchProgramWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  if (owner == search->processId && IsWindowVisible(hwnd) && NameProperty(hwnd) == "frmMain") {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindProgramWindow(DWORD processId) {
-  Search search{processId, nullptr};
-  EnumWindows(MatchProgramWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 std::string VersionString(const std::string& file, const char* field) {
@@ -89,11 +61,12 @@ TEST(Startup, TheWindowOpensCaptionedZephyrnetAndClosesCleanly) {
                              nullptr, &startup, &process))
       << "cannot start " << commandLine;
 
-  HWND window = nullptr;
-  for (int attempt = 0; attempt < 200 && !window; ++attempt) {
-    window = FindProgramWindow(process.dwProcessId);
-    if (!window) Sleep(100);
-  }
+  const HWND window = automation::WaitFor(
+      [&]() -> HWND {
+        const HWND found = automation::FindTop(process.dwProcessId, "frmMain");
+        return found && IsWindowVisible(found) ? found : nullptr;
+      },
+      20000);
   if (window) {
     char caption[64] = {};
     GetWindowTextA(window, caption, sizeof caption);
