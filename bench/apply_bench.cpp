@@ -9,6 +9,7 @@
 #include "backup_folder.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 #include "ratio_reporter.h"
 #include "tuning/presets.h"
@@ -31,6 +32,7 @@ void BM_ApplyWithBackupNtThreeInterfaces(benchmark::State& state) {
   TempDir dir;
   const TuningParams automaticE = InitPresets()[4];
   const auto folder = dir.path() / "Backups";
+  NativeFileSystem files;
   int written = 0;
   for (auto _ : state) {
     if (++written == 900) {
@@ -39,7 +41,7 @@ void BM_ApplyWithBackupNtThreeInterfaces(benchmark::State& state) {
       written = 1;
       state.ResumeTiming();
     }
-    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, kOsWindowsXp, folder});
+    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, files, kOsWindowsXp, folder.string()});
     benchmark::DoNotOptimize(result.writes);
   }
 }

@@ -12,6 +12,7 @@
 #include "backup/backup_file.h"
 #include "fakes/temp_dir.h"
 #include "platform/clock_win32.h"
+#include "platform/file_system_win32.h"
 #include "platform/registry_win32.h"
 #include "tuning/presets.h"
 #include "tuning/registry_layout.h"
@@ -36,13 +37,14 @@ int main(int argc, char** argv) {
     registry.CloseKey(key);
   }
   testing::TempDir dir;
+  FileSystemWin32 files;
   const TuningParams automaticE = InitPresets()[4];
 
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   for (int i = 0; i < runs; ++i) {
     const auto folder = dir.path() / ("apply" + std::to_string(i));
-    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, kOsWindowsXp, folder});
+    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, files, kOsWindowsXp, folder.string()});
     if (!result.Changed()) {
       std::fprintf(stderr, "apply failed: %s\n", result.backupError.c_str());
       return 1;

@@ -16,6 +16,7 @@
 #include "backup_folder.h"
 #include "ratio_reporter.h"
 #include "fakes/fake_program.h"
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 
 namespace zephyr::testing {
@@ -85,14 +86,15 @@ BENCHMARK(BM_BackupListWithoutIndex)->Unit(benchmark::kMillisecond);
 
 // The reference: the names of the regular files of the same folder, nothing read.
 void BM_ListFolderAlone(benchmark::State& state) {
-  const std::filesystem::path folder = ProgramFolder().path() / "Backups";
-  std::vector<std::filesystem::path> files;
+  const std::string folder = (ProgramFolder().path() / "Backups").string();
+  NativeFileSystem port;
+  std::vector<FolderEntry> entries;
+  std::vector<std::string> files;
   for (auto _ : state) {
     files.clear();
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.is_regular_file() && IsBackupFileName(entry.path().filename())) {
-        files.push_back(entry.path());
-      }
+    port.ListFolder(folder, entries);
+    for (const FolderEntry& entry : entries) {
+      if (!entry.isFolder && IsBackupFileName(entry.name)) files.push_back(JoinPath(folder, entry.name));
     }
     benchmark::DoNotOptimize(files.data());
   }

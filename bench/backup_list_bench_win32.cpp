@@ -18,6 +18,7 @@
 #include "backup_folder.h"
 #include "fakes/fake_program.h"
 #include "fakes/temp_dir.h"
+#include "platform/file_system_win32.h"
 #include "platform/locale_win32.h"
 #include "timing_win32.h"
 
@@ -35,8 +36,10 @@ int main(int argc, char** argv) {
 
   // The user's real date and time formats, the rest on fakes.
   LocaleWin32 locale;
+  FileSystemWin32 files;
   FakeProgram fake;
   fake.realLocale = &locale;
+  fake.realFiles = &files;
   fake.programFolder = dir.path();
   fake.Make();
   Program& program = *fake.program;
@@ -82,13 +85,12 @@ int main(int argc, char** argv) {
     }
 
     QueryPerformanceCounter(&start);
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(backups)) {
-      if (entry.is_regular_file()) files.push_back(entry.path());
-    }
+    std::vector<FolderEntry> entries;
+    files.ListFolder(backups.string(), entries);
     QueryPerformanceCounter(&end);
     folderTimes.push_back(Milliseconds(start, end));
-    listed = files.size();
+    listed = static_cast<std::size_t>(std::count_if(
+        entries.begin(), entries.end(), [](const FolderEntry& entry) { return !entry.isFolder; }));
   }
   // The backups and the index.
   if (listed != static_cast<std::size_t>(kListedBackups) + 1) {

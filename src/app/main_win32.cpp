@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "platform/clock_win32.h"
 #include "platform/dialog_win32.h"
+#include "platform/file_system_win32.h"
 #include "platform/locale_win32.h"
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
@@ -30,16 +31,13 @@ namespace zephyr {
 namespace {
 
 AppPaths PathsOfThisProgram() {
-  AppPaths paths;
-  wchar_t wide[MAX_PATH];
-  const DWORD wideLength = GetModuleFileNameW(nullptr, wide, MAX_PATH);
-  paths.folder = std::filesystem::path(std::wstring(wide, wideLength)).parent_path();
-  char ansi[MAX_PATH];
+  // The ANSI name: the wide-character one is empty on Windows 95, 98 and ME.
+  char ansi[MAX_PATH + 1] = {};
   const DWORD length = GetModuleFileNameA(nullptr, ansi, MAX_PATH);
   const std::string file(ansi, length);
-  const auto slash = file.find_last_of('\\');
-  paths.folderText = file.substr(0, slash);
-  std::string name = file.substr(slash + 1);
+  AppPaths paths;
+  paths.folder = std::string(FolderOf(file));
+  std::string name(FileNameOf(file));
   if (name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".exe") == 0) {
     name.resize(name.size() - 4);
   }
@@ -88,7 +86,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
 
   // Puts frmMain on screen: borderless, 724 x 540, centred, with the movie filling it.
   bool Show() {
-    skin_.Load((program_.paths().folder / kSkinFileName).string());
+    skin_.Load(program_.ports().files, JoinPath(program_.paths().folder, kSkinFileName));
     MainWindow& form = program_.mainWindow();
     // The window is shown once its frame is skinned and the player guarded.
     const bool visible = form.Visible();
@@ -156,7 +154,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
     auto* flash = dynamic_cast<ui::Movie*>(&control);
     if (!flash) return nullptr;
     const ui::MovieLoadResult movie = ui::LoadMovieFile(
-        program_.paths().folder / std::filesystem::path(kMovieFileName));
+        program_.ports().files, JoinPath(program_.paths().folder, kMovieFileName));
     const ui::Rect bounds = control.Bounds();
     ui::MoviePlayerWindowArgs args;
     args.parent = parent;
@@ -214,9 +212,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ShellWin32 shell;
   DialogWin32 dialogs;
   ClockWin32 clock;
+  FileSystemWin32 files;
   ui::TimerSchedulerWin32 timers;
   LocaleWin32 locale;
-  Program program({registry, system, shell, dialogs, clock, timers, locale},
+  Program program({registry, system, shell, dialogs, clock, files, timers, locale},
                   PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;

@@ -3,6 +3,7 @@
 #include "app/main_settings_form.h"
 #include "app/placeholder_panel.h"
 #include "app/system_shortcuts.h"
+#include "backup/backup_file.h"
 #include "backup/backup_manager_form.h"
 #include "platform/registry.h"
 #include "tuning/apply_messages.h"
@@ -107,7 +108,7 @@ bool Program::Start() {
   // The movie covers the panel frame until a panel is shown.
   window.framChildWindow.BringToFront();
   window.flash.BringToFront();
-  window.flash.LoadMovie(0, (paths_.folder / kMovieFileName).string());
+  window.flash.LoadMovie(0, JoinPath(paths_.folder, kMovieFileName));
   window.flash.SetVariable("_root.version", kVersionText);
   os_ = DetectOS(ports_.system);
   window.Load(ports_.timers);
@@ -193,7 +194,7 @@ int Program::Message(const std::string& text, std::uint32_t flags) {
 
 ApplyResult Program::ApplyCurrentTuningSet() {
   const ApplyResult result = ApplyTuningSet(
-      currentTuning_, {ports_.registry, ports_.clock, os_.code, BackupFolder()});
+      currentTuning_, {ports_.registry, ports_.clock, ports_.files, os_.code, BackupFolder()});
   if (const auto message = ApplyResultMessage(result)) {
     const bool failedBackup = result.outcome == ApplyResult::Outcome::kBackupFailed;
     Message(*message, failedBackup ? kMbIconError : kMbIconWarning);
@@ -201,10 +202,10 @@ ApplyResult Program::ApplyCurrentTuningSet() {
   return result;
 }
 
-std::filesystem::path Program::BackupFolder() const { return paths_.folder / "Backups"; }
+std::string Program::BackupFolder() const { return JoinPath(paths_.folder, kBackupFolderName); }
 
 std::string Program::RunEntry() const {
-  return "\"" + paths_.folderText + "\\" + paths_.exeName + ".exe\"";
+  return "\"" + paths_.folder + "\\" + paths_.exeName + ".exe\"";
 }
 
 void Program::OnCommand(std::string_view command, std::string_view) {
@@ -243,7 +244,7 @@ void Program::OnCommand(std::string_view command, std::string_view) {
     show(PanelId::kMainSettings);
   } else if (command == "IDC_FS_help") {
     ports_.shell.OpenDocument(host_ ? host_->WindowHandle() : 0,
-                              paths_.folderText + "\\" + kHelpFileName, "", "C:\\",
+                              paths_.folder + "\\" + kHelpFileName, "", "C:\\",
                               kSwShowNormal);
   } else if (command == "Drag") {
     if (host_) host_->DragWindow();

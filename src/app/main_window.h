@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "app/panels.h"
 #include "platform/clock_port.h"
 #include "platform/dialog_port.h"
+#include "platform/file_system_port.h"
 #include "platform/locale_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
@@ -47,9 +47,8 @@ inline constexpr int kMainHeight = 540;
 // Where the program runs from: the application folder holds the movie, the skin, the help file,
 // the sounds and the backup folder.
 struct AppPaths {
-  std::filesystem::path folder;
-  std::string folderText;  // the folder as the registry and the shell take it (ANSI)
-  std::string exeName;     // without ".exe"
+  std::string folder;   // ANSI, as the file system, the registry and the shell take it
+  std::string exeName;  // without ".exe"
 };
 
 struct Ports {
@@ -58,6 +57,7 @@ struct Ports {
   ShellPort& shell;
   DialogPort& dialogs;
   ClockPort& clock;
+  FileSystemPort& files;
   ui::TimerScheduler& timers;
   // The user's date and time formats; the same text everywhere unless the real one is given.
   LocalePort& locale = PortableLocale();
@@ -208,7 +208,7 @@ class Program {
   const Presets& presets() const { return presets_; }
   TuningParams& currentTuning() { return currentTuning_; }
   // The backup folder beside the program.
-  std::filesystem::path BackupFolder() const;
+  std::string BackupFolder() const;
   // The Run-key entry that starts this program at log-on: the path in quotes, so a folder with
   // spaces cannot start another program.
   std::string RunEntry() const;

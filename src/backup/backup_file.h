@@ -13,13 +13,13 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/clock_port.h"
+#include "platform/file_system_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
 
@@ -54,21 +54,23 @@ struct BackupFile {
 
 // The number a file name counts as: the leading decimal digits of the last three characters of
 // its base name (0 when they begin with no digit). "007.BCK" is 7, "abc012.BCK" 12, "notes.BCK" 0.
-int BackupNumberOf(const std::filesystem::path& fileName);
+int BackupNumberOf(std::string_view fileName);
 // "001.BCK" to "999.BCK".
 std::string BackupFileName(int number);
 // Whether a directory entry is a backup file by its name: the extension .BCK in any case.
-bool IsBackupFileName(const std::filesystem::path& fileName);
+bool IsBackupFileName(std::string_view fileName);
 
-// The path SaveBackup is to write next, one above the highest number present; gaps are not
-// filled. Creates the backup folder (one level) when it is missing. Fails when 999 is taken or the
-// folder cannot be created or listed.
+// The number SaveBackup is to write next, one above the highest number any entry of the folder is
+// named with (a folder or any other entry named like a backup counts too); gaps are not filled.
+// Creates the backup folder (one level) when it is missing. Fails when 999 is taken or the folder
+// cannot be created or listed.
 struct NextBackupName {
-  std::filesystem::path path;
+  int number = 0;
+  std::string path;
   std::string error;
   bool ok() const { return error.empty(); }
 };
-NextBackupName NextBackupFileName(const std::filesystem::path& backupFolder);
+NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& backupFolder);
 
 // A registry value as a backup records it: plain digits below 10^15, beyond that exponent
 // notation with up to 15 significant digits ("1E+15").
@@ -80,19 +82,6 @@ std::string FormatBackupTime(const LocalDateTime& taken);
 // Reads them back into `taken`; false for anything that is not a real date or time of that form.
 bool ParseBackupDate(std::string_view text, LocalDateTime& taken);
 bool ParseBackupTime(std::string_view text, LocalDateTime& taken);
-
-// The whole of a file of at most `largest` bytes, or why it cannot be had.
-struct FileRead {
-  std::string text;
-  std::string error;
-  bool tooLarge = false;
-  bool ok() const { return error.empty(); }
-};
-FileRead ReadWholeFile(const std::filesystem::path& file, std::uintmax_t largest);
-
-// Writes `text` to `path` whole or not at all: into a temporary file beside it, flushed and
-// closed, then renamed over it. The reason on failure, empty on success.
-std::string WriteWholeFile(const std::filesystem::path& path, const std::string& text);
 
 // The file's text, CR LF after every item.
 std::string SerializeBackup(const BackupFile& backup);
@@ -108,14 +97,16 @@ struct Snapshot {
 Snapshot TakeSnapshot(RegistryPort& registry, OsCode osCode, const LocalDateTime& now);
 
 // Takes the snapshot and writes it to the next numbered file. The file appears complete or not at
-// all: it is written to a temporary file in the folder, flushed, closed and then renamed.
+// all: it is written to a temporary file in the folder, flushed to the disk, closed and then
+// renamed. It never replaces an entry: when the number was taken after the folder was listed, the
+// next free number is used.
 struct SaveBackupResult {
-  std::filesystem::path file;
+  std::string file;
   std::string error;  // a sentence for the user: why no backup could be written
   bool ok() const { return error.empty(); }
 };
-SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, OsCode osCode,
-                            const std::filesystem::path& backupFolder);
+SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, FileSystemPort& files,
+                            OsCode osCode, const std::string& backupFolder);
 
 // A parsed backup, or why the text is not one. Items may also be separated by commas outside
 // quotation marks. The reader checks the structure of the family's layout (counts of entries per
@@ -126,6 +117,6 @@ struct BackupReadResult {
   bool ok() const { return backup.has_value(); }
 };
 BackupReadResult ParseBackup(std::string_view text);
-BackupReadResult ReadBackupFile(const std::filesystem::path& file);
+BackupReadResult ReadBackupFile(FileSystemPort& files, const std::string& file);
 
 }  // namespace zephyr

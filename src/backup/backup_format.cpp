@@ -1,12 +1,9 @@
 // The backup file's text: writing it, and reading it back item by item.
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <limits>
-#include <system_error>
 
 #include "backup/backup_file.h"
 #include "backup/backup_layout.h"
@@ -16,7 +13,7 @@ namespace {
 
 constexpr std::uint64_t kLargestValue = std::numeric_limits<std::uint32_t>::max();
 // Far above any real backup (a few kilobytes), low enough that a wrong file is refused at once.
-constexpr std::uintmax_t kLargestBackupFile = 1 << 20;
+constexpr std::size_t kLargestBackupFile = 1 << 20;
 
 void AppendLine(std::string& out, std::string_view item) {
   out.append(item);
@@ -317,28 +314,14 @@ BackupReadResult ParseBackup(std::string_view text) {
   return BackupParser(text).Parse();
 }
 
-FileRead ReadWholeFile(const std::filesystem::path& file, std::uintmax_t largest) {
-  // One open and chunked reads: the backup manager reads hundreds of files in a row.
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    return {{}, "the file could not be opened (" +
-                    std::error_code(errno, std::generic_category()).message() + ")"};
+BackupReadResult ReadBackupFile(FileSystemPort& files, const std::string& file) {
+  std::string text;
+  const FileStatus status = files.ReadWholeFile(file, kLargestBackupFile, text);
+  if (status == kFileTooLarge) return {std::nullopt, "the file is far too large for a backup"};
+  if (status != kFileOk) {
+    return {std::nullopt, "the file could not be read (" + DescribeFileStatus(status) + ")"};
   }
-  FileRead read;
-  char chunk[16384];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    read.text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (read.text.size() > largest) return {{}, "the file is far too large", true};
-  }
-  if (in.bad()) return {{}, "the file could not be read"};
-  return read;
-}
-
-BackupReadResult ReadBackupFile(const std::filesystem::path& file) {
-  const FileRead read = ReadWholeFile(file, kLargestBackupFile);
-  if (read.tooLarge) return {std::nullopt, read.error + " for a backup"};
-  if (!read.ok()) return {std::nullopt, read.error};
-  return ParseBackup(read.text);
+  return ParseBackup(text);
 }
 
 }  // namespace zephyr

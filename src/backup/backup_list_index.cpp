@@ -1,7 +1,6 @@
 #include "backup/backup_list_index.h"
 
 #include <charconv>
-#include <system_error>
 #include <vector>
 
 #include "backup/backup_file.h"
@@ -12,7 +11,7 @@ namespace {
 constexpr std::string_view kHeader = "Zephyrnet backup list index 1";
 constexpr char kSeparator = '|';
 // Some 50 bytes a file: room for many thousands of files, and a wrong file is ignored at once.
-constexpr std::uintmax_t kLargestIndex = 4u << 20;
+constexpr std::size_t kLargestIndex = 4u << 20;
 
 template <class Number>
 bool ParseWhole(std::string_view text, Number& number) {
@@ -38,24 +37,19 @@ bool IsIndexableName(std::string_view name) {
   for (const char c : name) {
     if (static_cast<unsigned char>(c) < 0x20) return false;
   }
-  return IsBackupFileName(std::filesystem::path(std::string(name)));
+  return IsBackupFileName(name);
 }
 
 }  // namespace
 
-std::optional<BackupFileStamp> StampOf(const std::filesystem::directory_entry& entry) {
-  std::error_code error;
-  const std::uintmax_t size = entry.file_size(error);
-  if (error) return std::nullopt;
-  const auto modified = entry.last_write_time(error);
-  if (error) return std::nullopt;
-  return BackupFileStamp{size, static_cast<std::int64_t>(modified.time_since_epoch().count())};
-}
+BackupFileStamp StampOf(const FolderEntry& entry) { return {entry.size, entry.modified}; }
 
-BackupListIndex BackupListIndex::Load(const std::filesystem::path& folder) {
-  const FileRead read = ReadWholeFile(folder / kBackupIndexFileName, kLargestIndex);
-  if (!read.ok()) return {};
-  std::optional<BackupListIndex> index = Parse(read.text);
+BackupListIndex BackupListIndex::Load(FileSystemPort& files, const std::string& folder) {
+  std::string text;
+  if (files.ReadWholeFile(JoinPath(folder, kBackupIndexFileName), kLargestIndex, text) != kFileOk) {
+    return {};
+  }
+  std::optional<BackupListIndex> index = Parse(text);
   return index ? std::move(*index) : BackupListIndex{};
 }
 
@@ -133,9 +127,12 @@ void BackupListIndex::KeepOnly(const std::set<std::string>& names) {
   }
 }
 
-bool BackupListIndex::SaveIfChanged(const std::filesystem::path& folder) {
+bool BackupListIndex::SaveIfChanged(FileSystemPort& files, const std::string& folder) {
   if (!changed_) return true;
-  if (!WriteWholeFile(folder / kBackupIndexFileName, Serialize()).empty()) return false;
+  if (files.WriteWholeFile(JoinPath(folder, kBackupIndexFileName), Serialize(), Publish::kReplace) !=
+      kFileOk) {
+    return false;
+  }
   changed_ = false;
   return true;
 }

@@ -16,7 +16,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -24,6 +23,7 @@
 #include <string_view>
 
 #include "platform/clock_port.h"
+#include "platform/file_system_port.h"
 
 namespace zephyr {
 
@@ -32,13 +32,13 @@ inline constexpr std::string_view kBackupIndexFileName = "BackupList.idx";
 // What identifies one state of a file: its size and its time of last change, in the file
 // system's own ticks.
 struct BackupFileStamp {
-  std::uintmax_t size = 0;
+  std::uint64_t size = 0;
   std::int64_t modified = 0;
   friend bool operator==(const BackupFileStamp&, const BackupFileStamp&) = default;
 };
 
-// The stamp of a directory entry; nothing when the file system cannot tell.
-std::optional<BackupFileStamp> StampOf(const std::filesystem::directory_entry& entry);
+// The stamp of a folder entry as the listing reports it.
+BackupFileStamp StampOf(const FolderEntry& entry);
 
 struct IndexedBackup {
   BackupFileStamp stamp;
@@ -49,7 +49,7 @@ struct IndexedBackup {
 class BackupListIndex {
  public:
   // The index of `folder`; empty when there is none or it cannot be read or trusted.
-  static BackupListIndex Load(const std::filesystem::path& folder);
+  static BackupListIndex Load(FileSystemPort& files, const std::string& folder);
   // The index a text holds, or nothing when any part of it is not as written by Serialize.
   static std::optional<BackupListIndex> Parse(std::string_view text);
   std::string Serialize() const;
@@ -63,7 +63,7 @@ class BackupListIndex {
 
   // Writes the index into `folder` when it changed since it was loaded, whole or not at all.
   // False when that failed; the folder's backups are untouched either way.
-  bool SaveIfChanged(const std::filesystem::path& folder);
+  bool SaveIfChanged(FileSystemPort& files, const std::string& folder);
 
  private:
   std::map<std::string, IndexedBackup> entries_;

@@ -1,7 +1,6 @@
 #include "backup/backup_manager_form.h"
 
 #include <set>
-#include <system_error>
 #include <tuple>
 
 #include "backup/backup_file.h"
@@ -21,28 +20,15 @@ std::tuple<int, int, int> SortValue(const std::optional<LocalDateTime>& taken, i
   return {taken->year, taken->month, taken->day};
 }
 
-// The item text of a file: its base name and ".BCK". Nothing for a name the ANSI code page
-// cannot show.
-std::optional<std::string> ItemTextOf(const std::filesystem::path& file) {
-  try {
-    return file.stem().string() + std::string(kBackupExtension);
-  } catch (...) {
-    return std::nullopt;
-  }
-}
-
-// The file name as the index keeps it; nothing for a name the ANSI code page cannot show.
-std::optional<std::string> NameOf(const std::filesystem::path& fileName) {
-  try {
-    return fileName.string();
-  } catch (...) {
-    return std::nullopt;
-  }
+// The item text of a file: its base name and ".BCK".
+std::string ItemTextOf(std::string_view file) {
+  const std::string_view name = FileNameOf(file);
+  return std::string(name.substr(0, name.find_last_of('.'))) + std::string(kBackupExtension);
 }
 
 // When the backup in `file` was taken; nothing when the file is empty, damaged or unreadable.
-std::optional<LocalDateTime> TakenOf(const std::filesystem::path& file) {
-  const BackupReadResult read = ReadBackupFile(file);
+std::optional<LocalDateTime> TakenOf(FileSystemPort& files, const std::string& file) {
+  const BackupReadResult read = ReadBackupFile(files, file);
   if (!read.ok()) return std::nullopt;
   return read.backup->taken;
 }
@@ -71,46 +57,44 @@ void BackupManagerForm::intializeList() {
   lstBackUpList.ClearItems();
   listed_.clear();
   SetButtonsEnabled();
-  const std::filesystem::path folder = program_.BackupFolder();
-  std::error_code error;
-  if (!std::filesystem::is_directory(folder, error)) {
-    std::filesystem::create_directory(folder, error);
+  FileSystemPort& files = program_.ports().files;
+  const std::string folder = program_.BackupFolder();
+  if (!files.IsFolder(folder)) {
+    files.CreateFolder(folder);
     return;
   }
+  std::vector<FolderEntry> entries;
+  const FileStatus listed = files.ListFolder(folder, entries);
   // Only the files that changed since the last listing are read; the index has the others.
-  BackupListIndex index = BackupListIndex::Load(folder);
+  BackupListIndex index = BackupListIndex::Load(files, folder);
   std::set<std::string> present;
-  std::filesystem::directory_iterator entry(folder, error);
-  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-    std::error_code kind;
-    if (!entry->is_regular_file(kind) || !IsBackupFileName(entry->path().filename())) continue;
-    const std::optional<std::string> name = NameOf(entry->path().filename());
-    const std::optional<BackupFileStamp> stamp = StampOf(*entry);
-    const IndexedBackup* known = name && stamp ? index.Find(*name, *stamp) : nullptr;
-    if (known != nullptr) {
-      AddBackupItem(entry->path(), known->taken);
+  for (const FolderEntry& entry : entries) {
+    if (entry.isFolder || !IsBackupFileName(entry.name)) continue;
+    const std::string file = JoinPath(folder, entry.name);
+    const BackupFileStamp stamp = StampOf(entry);
+    if (const IndexedBackup* known = index.Find(entry.name, stamp)) {
+      AddBackupItem(file, known->taken);
     } else {
-      const std::optional<LocalDateTime> taken = TakenOf(entry->path());
-      AddBackupItem(entry->path(), taken);
-      if (name && stamp) index.Put(*name, {*stamp, taken});
+      const std::optional<LocalDateTime> taken = TakenOf(files, file);
+      AddBackupItem(file, taken);
+      index.Put(entry.name, {stamp, taken});
     }
-    if (name) present.insert(*name);
+    present.insert(entry.name);
   }
   // A listing cut short by an error would make the index forget files that are still there.
-  if (error) return;
+  if (listed != kFileOk) return;
   index.KeepOnly(present);
   // Only a cache: a folder that cannot take it is listed all the same, just more slowly.
-  index.SaveIfChanged(folder);
+  index.SaveIfChanged(files, folder);
 }
 
-void BackupManagerForm::AddBackupItem(const std::filesystem::path& file) {
-  AddBackupItem(file, TakenOf(file));
+void BackupManagerForm::AddBackupItem(const std::string& file) {
+  AddBackupItem(file, TakenOf(program_.ports().files, file));
 }
 
-void BackupManagerForm::AddBackupItem(const std::filesystem::path& file,
+void BackupManagerForm::AddBackupItem(const std::string& file,
                                       const std::optional<LocalDateTime>& taken) {
-  const std::optional<std::string> text = ItemTextOf(file);
-  if (!text) return;
+  const std::string text = ItemTextOf(file);
   std::string date;
   std::string time;
   if (taken) {
@@ -118,8 +102,8 @@ void BackupManagerForm::AddBackupItem(const std::filesystem::path& file,
     date = locale.FormatShortDate(*taken);
     time = locale.FormatShortTime(*taken);
   }
-  listed_.insert_or_assign(*text, ListedFile{file, taken});
-  lstBackUpList.AddItem(*text, {std::move(date), std::move(time)});
+  listed_.insert_or_assign(text, ListedFile{file, taken});
+  lstBackUpList.AddItem(text, {std::move(date), std::move(time)});
 }
 
 int BackupManagerForm::CompareListItems(const ui::ListItem& first,
@@ -175,13 +159,11 @@ void BackupManagerForm::cmdDelete_Click() {
   const ListedFile* selected = SelectedFile();
   if (selected == nullptr) return;
   const std::string name = lstBackUpList.SelectedItem()->Text();
-  const std::filesystem::path file = selected->file;
+  const std::string file = selected->file;
   if (program_.Message(kDeleteQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
-  std::error_code error;
-  std::filesystem::remove(file, error);
-  if (error) {
-    program_.Message("The backup file " + name + " could not be deleted (" + error.message() +
-                         ").",
+  if (const FileStatus status = program_.ports().files.DeleteFile(file); status != kFileOk) {
+    program_.Message("The backup file " + name + " could not be deleted (" +
+                         DescribeFileStatus(status) + ").",
                      kMbOk | kMbIconError);
   }
   intializeList();
@@ -194,7 +176,8 @@ void BackupManagerForm::cmdRestore_Click() {
   const std::string name = lstBackUpList.SelectedItem()->Text();
   if (program_.Message(kRestoreQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
   const RestoreResult result =
-      RestoreBackup(program_.ports().registry, program_.os().code, selected->file);
+      RestoreBackup(program_.ports().registry, program_.ports().files, program_.os().code,
+                    selected->file);
   switch (result.outcome) {
     case RestoreResult::Outcome::kOtherSystem:
       // Nothing happened, so the user stays on the list.

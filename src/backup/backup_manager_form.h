@@ -2,7 +2,6 @@
 // sorts them by any column, restores the values of the chosen file and deletes files.
 #pragma once
 
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,16 +39,16 @@ class BackupManagerForm : public ui::Form, public BackupListPanel {
   void intializeList() override;
   // Adds the item of one backup file. A file whose date and time cannot be read (empty or
   // damaged) is listed with neither, so the user can still see and delete it.
-  void AddBackupItem(const std::filesystem::path& file);
+  void AddBackupItem(const std::string& file);
   // The same with what is already known of the file: when it was taken, or nothing.
-  void AddBackupItem(const std::filesystem::path& file, const std::optional<LocalDateTime>& taken);
+  void AddBackupItem(const std::string& file, const std::optional<LocalDateTime>& taken);
   // The date sort's comparison (column 2 by date, column 3 by time of day) of the values the
   // files hold, not their texts: -1, 0 or 1. An unreadable date or time counts as the earliest.
   int CompareListItems(const ui::ListItem& first, const ui::ListItem& second) const;
 
  private:
   struct ListedFile {
-    std::filesystem::path file;
+    std::string file;
     std::optional<LocalDateTime> taken;
   };
 

@@ -1,10 +1,7 @@
 // Naming, taking and writing backups.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <limits>
-#include <system_error>
 
 #include "backup/backup_file.h"
 #include "backup/backup_layout.h"
@@ -21,17 +18,10 @@ Char AsciiUpper(Char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<Char>(c - 'a' + 'A') : c;
 }
 
-// A path for a message; a name the ANSI code page cannot show must not stop the message.
-std::string PathText(const std::filesystem::path& path) {
-  try {
-    return path.string();
-  } catch (...) {
-    return "(a folder whose name cannot be shown)";
-  }
-}
-
-std::string SystemReason(int error) {
-  return std::error_code(error, std::generic_category()).message();
+std::string FolderFullMessage(const std::string& folder) {
+  return "The backup folder \"" + folder +
+         "\" already holds backup number 999, the last there can be. Delete old backups in the "
+         "backup manager, then try again.";
 }
 
 // The number a REG_SZ value's leading decimal digits denote; 0 when it begins with no digit.
@@ -98,40 +88,10 @@ BackupGroup AdapterGroup(RegistryPort& registry, CRegister& reg, OsCode osCode,
 
 }  // namespace
 
-// Writes the whole file under a temporary name and renames it into place, so a numbered file is
-// either complete or absent. Returns the reason on failure.
-std::string WriteWholeFile(const std::filesystem::path& path, const std::string& text) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  std::error_code ignored;
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return SystemReason(errno);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      const int error = errno;
-      out.close();
-      std::filesystem::remove(temporary, ignored);
-      return SystemReason(error);
-    }
-    out.close();
-    if (!out) {
-      std::filesystem::remove(temporary, ignored);
-      return SystemReason(errno);
-    }
-  }
-  std::error_code renamed;
-  std::filesystem::rename(temporary, path, renamed);
-  if (renamed) {
-    std::filesystem::remove(temporary, ignored);
-    return renamed.message();
-  }
-  return {};
-}
-
-bool IsBackupFileName(const std::filesystem::path& fileName) {
-  const auto extension = fileName.extension().native();
+bool IsBackupFileName(std::string_view fileName) {
+  const std::size_t dot = fileName.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  const std::string_view extension = fileName.substr(dot);
   if (extension.size() != kBackupExtension.size()) return false;
   for (std::size_t i = 0; i < extension.size(); ++i) {
     if (AsciiUpper(extension[i]) != kBackupExtension[i]) return false;
@@ -139,13 +99,15 @@ bool IsBackupFileName(const std::filesystem::path& fileName) {
   return true;
 }
 
-int BackupNumberOf(const std::filesystem::path& fileName) {
-  const auto stem = fileName.stem().native();
-  const auto last = stem.substr(stem.size() > 3 ? stem.size() - 3 : 0);
+int BackupNumberOf(std::string_view fileName) {
+  const std::size_t dot = fileName.find_last_of('.');
+  const std::string_view stem =
+      dot == std::string_view::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+  const std::string_view last = stem.substr(stem.size() > 3 ? stem.size() - 3 : 0);
   int number = 0;
-  for (const auto c : last) {
+  for (const char c : last) {
     if (c < '0' || c > '9') break;
-    number = number * 10 + static_cast<int>(c - '0');
+    number = number * 10 + (c - '0');
   }
   return number;
 }
@@ -156,33 +118,26 @@ std::string BackupFileName(int number) {
   return std::string(name) + std::string(kBackupExtension);
 }
 
-NextBackupName NextBackupFileName(const std::filesystem::path& backupFolder) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(backupFolder, error)) {
-    std::filesystem::create_directory(backupFolder, error);
-    if (error) {
-      return {{}, "The backup folder \"" + PathText(backupFolder) + "\" could not be created (" +
-                      error.message() + ")."};
+NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& backupFolder) {
+  if (!files.IsFolder(backupFolder)) {
+    if (const FileStatus status = files.CreateFolder(backupFolder);
+        status != kFileOk && !files.IsFolder(backupFolder)) {
+      return {0, {}, "The backup folder \"" + backupFolder + "\" could not be created (" +
+                         DescribeFileStatus(status) + ")."};
     }
   }
+  std::vector<FolderEntry> entries;
+  if (const FileStatus status = files.ListFolder(backupFolder, entries); status != kFileOk) {
+    return {0, {}, "The backup folder \"" + backupFolder + "\" could not be read (" +
+                       DescribeFileStatus(status) + ")."};
+  }
+  // Every entry named like a backup counts, folders too: the next file must not collide with one.
   int highest = 0;
-  std::filesystem::directory_iterator entry(backupFolder, error);
-  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-    std::error_code kind;
-    if (!entry->is_regular_file(kind)) continue;
-    const auto name = entry->path().filename();
-    if (IsBackupFileName(name)) highest = std::max(highest, BackupNumberOf(name));
+  for (const FolderEntry& entry : entries) {
+    if (IsBackupFileName(entry.name)) highest = std::max(highest, BackupNumberOf(entry.name));
   }
-  if (error) {
-    return {{}, "The backup folder \"" + PathText(backupFolder) + "\" could not be read (" +
-                    error.message() + ")."};
-  }
-  if (highest >= kMaxBackupNumber) {
-    return {{}, "The backup folder \"" + PathText(backupFolder) +
-                    "\" already holds backup number 999, the last there can be. Delete old "
-                    "backups in the backup manager, then try again."};
-  }
-  return {backupFolder / BackupFileName(highest + 1), {}};
+  if (highest >= kMaxBackupNumber) return {0, {}, FolderFullMessage(backupFolder)};
+  return {highest + 1, JoinPath(backupFolder, BackupFileName(highest + 1)), {}};
 }
 
 Snapshot TakeSnapshot(RegistryPort& registry, OsCode osCode, const LocalDateTime& now) {
@@ -222,18 +177,24 @@ Snapshot TakeSnapshot(RegistryPort& registry, OsCode osCode, const LocalDateTime
   return snapshot;
 }
 
-SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, OsCode osCode,
-                            const std::filesystem::path& backupFolder) {
-  const NextBackupName next = NextBackupFileName(backupFolder);
+SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, FileSystemPort& files,
+                            OsCode osCode, const std::string& backupFolder) {
+  const NextBackupName next = NextBackupFileName(files, backupFolder);
   if (!next.ok()) return {{}, next.error};
   const Snapshot snapshot = TakeSnapshot(registry, osCode, clock.Now());
   if (!snapshot.ok()) return {{}, snapshot.error};
-  if (const std::string reason = WriteWholeFile(next.path, SerializeBackup(snapshot.backup));
-      !reason.empty()) {
-    return {{}, "The backup file \"" + PathText(next.path) + "\" could not be written (" +
-                    reason + ")."};
+  const std::string text = SerializeBackup(snapshot.backup);
+  // An entry that appeared since the folder was listed keeps its name; the backup takes the next.
+  for (int number = next.number; number <= kMaxBackupNumber; ++number) {
+    const std::string path = JoinPath(backupFolder, BackupFileName(number));
+    const FileStatus status = files.WriteWholeFile(path, text, Publish::kCreateNew);
+    if (status == kFileOk) return {path, {}};
+    if (status != kFileExists && status != kFileAlreadyExists) {
+      return {{}, "The backup file \"" + path + "\" could not be written (" +
+                      DescribeFileStatus(status) + ")."};
+    }
   }
-  return {next.path, {}};
+  return {{}, FolderFullMessage(backupFolder)};
 }
 
 }  // namespace zephyr

@@ -187,9 +187,9 @@ RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupF
   return result;
 }
 
-RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode,
-                            const std::filesystem::path& file) {
-  const BackupReadResult read = ReadBackupFile(file);
+RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCode osCode,
+                            const std::string& file) {
+  const BackupReadResult read = ReadBackupFile(files, file);
   if (!read.ok()) {
     RestoreResult result;
     result.reason = read.error;

@@ -8,11 +8,11 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "backup/backup_file.h"
+#include "platform/file_system_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
 
@@ -43,7 +43,7 @@ std::string CheckBackupLayout(const BackupFile& backup, OsCode osCode);
 // decimal text, each under the hive of its group.
 RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup);
 // Reads the file whole, checks it, and only then restores it.
-RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode,
-                            const std::filesystem::path& file);
+RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCode osCode,
+                            const std::string& file);
 
 }  // namespace zephyr

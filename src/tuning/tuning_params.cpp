@@ -101,7 +101,7 @@ ApplyResult ApplyTuningSet(const TuningParams& params, const TuningTarget& targe
 
   // Nothing is written unless the values it replaces are safe in a backup file first.
   const SaveBackupResult backup =
-      SaveBackup(target.registry, target.clock, target.osCode, target.backupFolder);
+      SaveBackup(target.registry, target.clock, target.files, target.osCode, target.backupFolder);
   if (!backup.ok()) {
     result.outcome = ApplyResult::Outcome::kBackupFailed;
     result.backupError = backup.error;

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/clock_port.h"
+#include "platform/file_system_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
 
@@ -56,8 +56,9 @@ std::vector<TuningWrite> PlanTuningWrites(const TuningParams& params, OsCode osC
 struct TuningTarget {
   RegistryPort& registry;
   ClockPort& clock;
+  FileSystemPort& files;
   OsCode osCode = 0;
-  std::filesystem::path backupFolder;
+  std::string backupFolder;
 };
 
 struct ApplyResult {
@@ -67,7 +68,7 @@ struct ApplyResult {
     kBackupFailed,  // no backup could be written, so nothing was changed
   };
   Outcome outcome = Outcome::kNotApplied;
-  std::filesystem::path backupFile;  // the backup this apply wrote
+  std::string backupFile;            // the backup this apply wrote
   std::string backupError;           // why no backup could be written
   int writes = 0;                    // registry writes and removals attempted
   int failedWrites = 0;              // of those, the ones the registry refused

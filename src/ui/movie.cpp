@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <map>
 #include <set>
-#include <system_error>
 #include <utility>
 
 namespace zephyr::ui {
@@ -795,25 +793,17 @@ MovieLoadResult LoadMovieText(std::string_view text) {
   return {.document = DefaultMovie(), .usedDefault = true, .errors = std::move(parsed.errors)};
 }
 
-MovieLoadResult LoadMovieFile(const std::filesystem::path& path) {
-  const auto fallback = [](std::string reason) {
-    return MovieLoadResult{.document = DefaultMovie(),
-                           .usedDefault = true,
-                           .errors = {{.line = 0, .message = std::move(reason)}}};
-  };
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) return fallback("the movie file cannot be read: " + error.message());
-  if (size > kMaxMovieFileBytes) {
-    return fallback("the movie file is larger than " + std::to_string(kMaxMovieFileBytes) +
-                    " bytes");
-  }
-  std::ifstream file(path, std::ios::binary);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (!file || !file.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-    return fallback("the movie file cannot be read");
-  }
-  return LoadMovieText(text);
+MovieLoadResult LoadMovieFile(FileSystemPort& files, const std::string& path) {
+  std::string text;
+  const FileStatus status = files.ReadWholeFile(path, kMaxMovieFileBytes, text);
+  if (status == kFileOk) return LoadMovieText(text);
+  const std::string reason =
+      status == kFileTooLarge
+          ? "the movie file is larger than " + std::to_string(kMaxMovieFileBytes) + " bytes"
+          : "the movie file cannot be read: " + DescribeFileStatus(status);
+  return {.document = DefaultMovie(),
+          .usedDefault = true,
+          .errors = {{.line = 0, .message = reason}}};
 }
 
 }  // namespace zephyr::ui

@@ -7,12 +7,12 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system_port.h"
 #include "ui/form_model.h"
 
 namespace zephyr::ui {
@@ -142,9 +142,9 @@ struct MovieLoadResult {
 MovieLoadResult LoadMovieText(std::string_view text);
 // The movie in the file, or the built-in menu when the file is missing, unreadable, too large or
 // damaged.
-MovieLoadResult LoadMovieFile(const std::filesystem::path& path);
+MovieLoadResult LoadMovieFile(FileSystemPort& files, const std::string& path);
 
 // The largest movie file that is read at all; anything bigger is not a menu.
-inline constexpr std::uintmax_t kMaxMovieFileBytes = 256 * 1024;
+inline constexpr std::size_t kMaxMovieFileBytes = 256 * 1024;
 
 }  // namespace zephyr::ui

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 
 namespace zephyr::ui {
 
@@ -228,29 +227,17 @@ Skin Skin::Parse(std::string_view text) {
   return skin;
 }
 
-Skin Skin::Load(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    Skin skin;
-    skin.issues_.push_back({0, "cannot open the skin file " + Quoted(path)});
-    return skin;
-  }
+Skin Skin::Load(FileSystemPort& files, const std::string& path) {
   std::string text;
-  text.resize(kMaxSkinFileBytes + 1);
-  file.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (file.bad()) {
-    Skin skin;
-    skin.issues_.push_back({0, "cannot read the skin file " + Quoted(path)});
-    return skin;
-  }
-  text.resize(static_cast<std::size_t>(file.gcount()));
-  if (text.size() > kMaxSkinFileBytes) {
-    Skin skin;
-    skin.issues_.push_back({0, "the skin file " + Quoted(path) + " is larger than " +
-                                   std::to_string(kMaxSkinFileBytes / 1024) + " KiB"});
-    return skin;
-  }
-  return Parse(text);
+  const FileStatus status = files.ReadWholeFile(path, kMaxSkinFileBytes, text);
+  if (status == kFileOk) return Parse(text);
+  Skin skin;
+  skin.issues_.push_back(
+      {0, status == kFileTooLarge ? "the skin file " + Quoted(path) + " is larger than " +
+                                        std::to_string(kMaxSkinFileBytes / 1024) + " KiB"
+                                  : "cannot read the skin file " + Quoted(path) + ": " +
+                                        DescribeFileStatus(status)});
+  return skin;
 }
 
 const SkinElement* Skin::Find(std::string_view element) const {

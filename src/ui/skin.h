@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system_port.h"
 #include "ui/form_model.h"
 
 namespace zephyr::ui {
@@ -90,8 +91,9 @@ class Skin {
   Skin() = default;
 
   static Skin Parse(std::string_view text);
-  // A file that is missing, unreadable or too large gives the standard look with one issue.
-  static Skin Load(const std::string& path);
+  // A file that is missing, unreadable, too large or not a regular file gives the standard look
+  // with one issue.
+  static Skin Load(FileSystemPort& files, const std::string& path);
 
   // The element's settings, or null when the skin leaves it at the standard look (nothing usable
   // was given for it, or the name is not an element). The name is matched without regard to

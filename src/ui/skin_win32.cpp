@@ -318,8 +318,8 @@ void ApplyStyle(HWND hwnd, SkinnedWindow& record, const SkinElement& element) {
 
 }  // namespace
 
-bool SkinWin32::Load(const std::string& path) {
-  skin_ = Skin::Load(path);
+bool SkinWin32::Load(FileSystemPort& files, const std::string& path) {
+  skin_ = Skin::Load(files, path);
   return skin_.Issues().empty();
 }
 

@@ -24,7 +24,7 @@ class SkinWin32 {
  public:
   // Reads the skin file; whatever cannot be read keeps the standard look. Returns false when the
   // file was missing or had issues (Skin().Issues() says which).
-  bool Load(const std::string& path);
+  bool Load(FileSystemPort& files, const std::string& path);
   void Set(Skin skin) { skin_ = std::move(skin); }
   const Skin& skin() const { return skin_; }
 

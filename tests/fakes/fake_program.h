@@ -12,6 +12,7 @@
 #include "fakes/fake_locale.h"
 #include "fakes/fake_main_window_host.h"
 #include "fakes/fake_registry.h"
+#include "fakes/native_file_system.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_timer_scheduler.h"
@@ -22,7 +23,8 @@ namespace zephyr::testing {
 
 struct FakePorts {
   Ports ports() {
-    return {registry, system, shell, dialogs, clock, timers, realLocale ? *realLocale : locale};
+    return {registry, system, shell, dialogs, clock, realFiles ? *realFiles : files, timers,
+            realLocale ? *realLocale : locale};
   }
 
   FakeRegistry registry;
@@ -30,9 +32,11 @@ struct FakePorts {
   FakeShell shell;
   FakeDialogs dialogs;
   FakeClock clock;
+  NativeFileSystem files;
   FakeTimerScheduler timers;
   FakeLocale locale;
   LocalePort* realLocale = nullptr;  // the user's own formats instead of the fake's, when set
+  FileSystemPort* realFiles = nullptr;  // the real file system instead of the tests' one, when set
 };
 
 struct FakeProgram : FakePorts {
@@ -42,7 +46,7 @@ struct FakeProgram : FakePorts {
             std::uint32_t minor = 1) {
     system.SetVersion(platform, major, minor);
     const std::filesystem::path where = programFolder.empty() ? folder.path() : programFolder;
-    program = std::make_unique<Program>(ports(), AppPaths{where, where.string(), "zephyrnet"});
+    program = std::make_unique<Program>(ports(), AppPaths{where.string(), "zephyrnet"});
     program->AttachHost(&mainHost);
   }
 

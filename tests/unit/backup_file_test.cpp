@@ -10,6 +10,7 @@
 #include "backup/backup_file.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 
 namespace zephyr::testing {
@@ -39,15 +40,16 @@ Lines FileLines(const std::filesystem::path& file) {
 class Backups : public ::testing::Test {
  protected:
   std::filesystem::path Folder() const { return dir.path() / "Backups"; }
-  SaveBackupResult Save(OsCode os) { return SaveBackup(registry, clock, os, Folder()); }
+  SaveBackupResult Save(OsCode os) { return SaveBackup(registry, clock, files, os, Folder().string()); }
   std::string Next() {
-    const NextBackupName next = NextBackupFileName(Folder());
+    const NextBackupName next = NextBackupFileName(files, Folder().string());
     EXPECT_TRUE(next.ok()) << next.error;
-    return next.path.filename().string();
+    return std::string(FileNameOf(next.path));
   }
 
   FakeRegistry registry;
   FakeClock clock;
+  NativeFileSystem files;
   TempDir dir;
 };
 
@@ -136,8 +138,9 @@ TEST_F(Backups, FilesAreNumberedAfterTheHighestNumberPresent) {
   EXPECT_EQ(Next(), "021.BCK") << "the extension matches in any case";
   dir.Write(Folder() / "500.BCK.tmp", "");
   dir.Write(Folder() / "600.txt", "");
+  EXPECT_EQ(Next(), "021.BCK") << "other files do not count";
   std::filesystem::create_directory(Folder() / "700.BCK");
-  EXPECT_EQ(Next(), "021.BCK") << "other files and folders do not count";
+  EXPECT_EQ(Next(), "701.BCK") << "a folder named like a backup counts: no file can take its name";
 
   EXPECT_EQ(BackupFileName(9), "009.BCK");
   EXPECT_EQ(BackupFileName(10), "010.BCK");
@@ -147,7 +150,7 @@ TEST_F(Backups, FilesAreNumberedAfterTheHighestNumberPresent) {
   EXPECT_EQ(BackupNumberOf("x12y.BCK"), 12);
 
   dir.Write(Folder() / "999.BCK", "");
-  const NextBackupName full = NextBackupFileName(Folder());
+  const NextBackupName full = NextBackupFileName(files, Folder().string());
   EXPECT_FALSE(full.ok());
   EXPECT_NE(full.error.find("999"), std::string::npos);
 }
@@ -156,19 +159,56 @@ TEST_F(Backups, TwoBackupsInOneSecondGetConsecutiveNumbersAndTheSameTime) {
   const SaveBackupResult first = Save(kOsWindowsXp);
   const SaveBackupResult second = Save(kOsWindowsXp);
   ASSERT_TRUE(first.ok() && second.ok());
-  EXPECT_EQ(second.file.filename(), "002.BCK");
+  EXPECT_EQ(FileNameOf(second.file), "002.BCK");
   EXPECT_EQ(FileLines(first.file), FileLines(second.file));
   EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK", "002.BCK"}));
 }
 
-TEST_F(Backups, AFailedWriteLeavesNoFileBehind) {
-  // A folder where the numbered file should go: the rename onto it fails.
-  std::filesystem::create_directories(Folder() / "001.BCK" / "inside");
+TEST_F(Backups, AFailedWriteLeavesNoFileBehindAndNamesThePath) {
+  // A folder where the temporary file should go: the write fails before anything is published.
+  std::filesystem::create_directories(Folder() / "001.BCK.tmp" / "inside");
   const SaveBackupResult saved = Save(kOsWindowsXp);
   EXPECT_FALSE(saved.ok());
-  EXPECT_NE(saved.error.find("could not be written"), std::string::npos) << saved.error;
-  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK"}));
-  EXPECT_TRUE(std::filesystem::is_directory(Folder() / "001.BCK"));
+  EXPECT_NE(saved.error.find("\"" + JoinPath(Folder().string(), "001.BCK") + "\" could not be written"),
+            std::string::npos)
+      << saved.error;
+  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK.tmp"}));
+}
+
+// The folder as it was when listed, while a file of the next number appears just afterwards.
+class ListsBeforeAFileAppears final : public FileSystemPort {
+ public:
+  explicit ListsBeforeAFileAppears(std::string late) : late_(std::move(late)) {}
+  FileStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+    const FileStatus status = files_.ListFolder(folder, entries);
+    std::erase_if(entries, [this](const FolderEntry& entry) { return entry.name == late_; });
+    return status;
+  }
+  bool IsFolder(const std::string& path) override { return files_.IsFolder(path); }
+  FileStatus CreateFolder(const std::string& path) override { return files_.CreateFolder(path); }
+  FileStatus ReadWholeFile(const std::string& path, std::size_t largest,
+                           std::string& contents) override {
+    return files_.ReadWholeFile(path, largest, contents);
+  }
+  FileStatus WriteWholeFile(const std::string& path, std::string_view contents,
+                            Publish publish) override {
+    return files_.WriteWholeFile(path, contents, publish);
+  }
+  FileStatus DeleteFile(const std::string& path) override { return files_.DeleteFile(path); }
+
+ private:
+  NativeFileSystem files_;
+  std::string late_;
+};
+
+TEST_F(Backups, AFileThatAppearsAfterTheListingIsKeptAndTheBackupTakesTheNextNumber) {
+  dir.Write(Folder() / "001.BCK", "someone else's file\r\n");
+  ListsBeforeAFileAppears late("001.BCK");
+  const SaveBackupResult saved = SaveBackup(registry, clock, late, kOsWindowsXp, Folder().string());
+  ASSERT_TRUE(saved.ok()) << saved.error;
+  EXPECT_EQ(FileNameOf(saved.file), "002.BCK");
+  EXPECT_EQ(FileLines(Folder() / "001.BCK"), Lines{"someone else's file"}) << "never replaced";
+  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK", "002.BCK"}));
 }
 
 // Every value of a family's layout set to something, so the round trip has to carry it.
@@ -213,9 +253,9 @@ TEST_F(Backups, EveryBackupWrittenReadsBackToTheRegistryValues) {
       FillLayout(fresh, os, seed);
       const Snapshot snapshot = TakeSnapshot(fresh, os, clock.Now());
       ASSERT_TRUE(snapshot.ok());
-      const SaveBackupResult saved = SaveBackup(fresh, clock, os, Folder());
+      const SaveBackupResult saved = SaveBackup(fresh, clock, files, os, Folder().string());
       ASSERT_TRUE(saved.ok()) << saved.error;
-      const BackupReadResult read = ReadBackupFile(saved.file);
+      const BackupReadResult read = ReadBackupFile(files, saved.file);
       ASSERT_TRUE(read.ok()) << read.error;
       EXPECT_EQ(*read.backup, snapshot.backup);
     }
@@ -224,7 +264,8 @@ TEST_F(Backups, EveryBackupWrittenReadsBackToTheRegistryValues) {
   FakeRegistry fresh;
   fresh.PutDword(kHKeyLocalMachine, kTcpip, "KeepAliveTime", 2147483648u);
   fresh.PutDword(kHKeyLocalMachine, kTcpip, "TcpWindowSize", 4294967295u);
-  const auto read = ReadBackupFile(SaveBackup(fresh, clock, kOsWindowsXp, Folder()).file);
+  const auto read =
+      ReadBackupFile(files, SaveBackup(fresh, clock, files, kOsWindowsXp, Folder().string()).file);
   ASSERT_TRUE(read.ok()) << read.error;
   const auto& groupA = read.backup->groups[0].entries;
   EXPECT_EQ(groupA[6], (BackupEntry{"TcpWindowSize", 4294967295u}));
@@ -315,12 +356,13 @@ TEST(BackupReader, RefusesDamagedFilesWithAReason) {
 
 TEST(BackupReader, ReportsFilesItCannotRead) {
   TempDir dir;
-  EXPECT_NE(ReadBackupFile(dir.path() / "missing.BCK").error.find("could not be opened"),
+  NativeFileSystem files;
+  EXPECT_NE(ReadBackupFile(files, (dir.path() / "missing.BCK").string()).error.find("could not be read"),
             std::string::npos);
   const auto big = dir.Write("big.BCK", std::string(2 << 20, '1'));
-  EXPECT_NE(ReadBackupFile(big).error.find("too large"), std::string::npos);
+  EXPECT_NE(ReadBackupFile(files, big.string()).error.find("too large"), std::string::npos);
   const auto good = dir.Write("001.BCK", kSmallNt);
-  EXPECT_TRUE(ReadBackupFile(good).ok());
+  EXPECT_TRUE(ReadBackupFile(files, good.string()).ok());
 }
 
 TEST(BackupNumbers, PlainDigitsBelow10To15AndExponentNotationAbove) {

@@ -36,7 +36,7 @@ class ProgramTest : public ::testing::Test, protected FakePorts {
   ui::Rect Frame() { return program.mainWindow().framChildWindow.Bounds(); }
 
   FakeMainWindowHost host;
-  Program program{ports(), {"/apps/Zephyr Net", "C:\\Program Files\\Zephyr Net", "zephyrnet"}};
+  Program program{ports(), {"C:\\Program Files\\Zephyr Net", "zephyrnet"}};
 };
 
 TEST_F(ProgramTest, StartsWithTheMovieInFrontItsVersionAndTheStartupPanels) {
@@ -46,7 +46,7 @@ TEST_F(ProgramTest, StartsWithTheMovieInFrontItsVersionAndTheStartupPanels) {
   EXPECT_EQ(window.flash.Bounds(), (ui::Rect{0, 0, 724, 540}));
   EXPECT_EQ(window.flash.GetVariable("_root.version").rfind("1.0.0.", 0), 0u);
   EXPECT_EQ(window.flash.MoviePath(0),
-            (std::filesystem::path("/apps/Zephyr Net") / "speed up.swf").string());
+            "C:\\Program Files\\Zephyr Net\\speed up.swf");
   EXPECT_EQ(program.os().code, kOsWindowsXp);
   EXPECT_EQ(program.presets()[0].MTU, 576);
   for (PanelId id : kStartupOrder) EXPECT_TRUE(program.PanelExists(id));

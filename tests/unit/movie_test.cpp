@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 #include "ui/movie_player.h"
 
@@ -212,23 +213,24 @@ TEST(MovieFormat, DamagedFilesAreRefusedWithTheLineAndFallBackToTheBuiltInMenu) 
 
 TEST(MovieFormat, FilesAreReadFromDiskWithTheSameFallback) {
   TempDir dir;
-  const auto missing = ui::LoadMovieFile(dir.path() / "speed up.swf");
+  NativeFileSystem files;
+  const auto missing = ui::LoadMovieFile(files, (dir.path() / "speed up.swf").string());
   EXPECT_TRUE(missing.usedDefault);
   ASSERT_EQ(missing.errors.size(), 1u);
   EXPECT_EQ(missing.errors[0].line, 0);
 
-  const auto big = ui::LoadMovieFile(dir.Write("big.swf", std::string(300 * 1024, '#')));
+  const auto big = ui::LoadMovieFile(files, dir.Write("big.swf", std::string(300 * 1024, '#')).string());
   EXPECT_TRUE(big.usedDefault);
   EXPECT_NE(Errors(big.errors).find("larger than"), std::string::npos);
 
-  const auto good = ui::LoadMovieFile(dir.Write("good.swf", kSmallMovie));
+  const auto good = ui::LoadMovieFile(files, dir.Write("good.swf", kSmallMovie).string());
   EXPECT_FALSE(good.usedDefault) << Errors(good.errors);
   EXPECT_EQ(good.document.title, "Test \"movie\"");
 
   // Windows line ends and a byte-order mark are fine.
   std::string crlf = "\xEF\xBB\xBF";
   for (const char c : kSmallMovie) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_FALSE(ui::LoadMovieFile(dir.Write("crlf.swf", crlf)).usedDefault);
+  EXPECT_FALSE(ui::LoadMovieFile(files, dir.Write("crlf.swf", crlf).string()).usedDefault);
 }
 
 // Walks every screen the user can reach from home and presses every button on it, each time in

@@ -11,6 +11,7 @@
 #include "backup/restore.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 #include "tuning/registry_layout.h"
 
@@ -80,7 +81,7 @@ class Restore : public ::testing::Test {
   void RoundTrip(OsCode os) {
     SeedEveryValue(os);
     const std::string original = registry.Dump();
-    const SaveBackupResult saved = SaveBackup(registry, clock, os, dir.path() / "Backups");
+    const SaveBackupResult saved = SaveBackup(registry, clock, files, os, (dir.path() / "Backups").string());
     ASSERT_TRUE(saved.ok()) << saved.error;
 
     const bool nt = IsNtFamily(os);
@@ -92,17 +93,18 @@ class Restore : public ::testing::Test {
     registry.PutDword(kHKeyLocalMachine, adapter, nt ? "MTU" : "MaxMTU", 576);
     ASSERT_NE(registry.Dump(), original);
 
-    const RestoreResult result = RestoreBackup(registry, os, saved.file);
+    const RestoreResult result = RestoreBackup(registry, files, os, saved.file);
     ASSERT_TRUE(result.ok()) << result.reason;
     EXPECT_EQ(registry.Dump(), original);
   }
 
   RestoreResult RestoreText(OsCode os, std::string_view text) {
-    return RestoreBackup(registry, os, dir.Write("Backups/001.BCK", text));
+    return RestoreBackup(registry, files, os, dir.Write("Backups/001.BCK", text).string());
   }
 
   FakeRegistry registry;
   FakeClock clock;
+  NativeFileSystem files;
   TempDir dir;
 };
 
@@ -111,7 +113,7 @@ TEST_F(Restore, AnNtBackupWithTwoInterfacesRestores24ValuesAllAsDword) {
   const std::string text = BackupText(kOsWindowsXp);
   FakeRegistry fresh;
   const RestoreResult result =
-      RestoreBackup(fresh, kOsWindowsXp, dir.Write("Backups/001.BCK", text));
+      RestoreBackup(fresh, files, kOsWindowsXp, dir.Write("Backups/001.BCK", text).string());
   ASSERT_TRUE(result.ok()) << result.reason;
   EXPECT_EQ(result.valuesWritten, 13u + 2u + 1u + 2u * 2u * 2u);
   EXPECT_EQ(result.failedWrites, 0u);
@@ -194,7 +196,7 @@ TEST_F(Restore, RefusedFilesLeaveTheRegistryByteForByteUnchanged) {
     EXPECT_TRUE(registry.Journal().empty()) << what << ": " << registry.Journal().front();
   }
   // A missing file is refused the same way.
-  EXPECT_EQ(RestoreBackup(registry, kOsWindowsXp, dir.path() / "missing.BCK").outcome,
+  EXPECT_EQ(RestoreBackup(registry, files, kOsWindowsXp, (dir.path() / "missing.BCK").string()).outcome,
             RestoreResult::Outcome::kRefused);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 #include "ui/controls.h"
 
@@ -146,17 +147,18 @@ TEST(SkinParse, StrayLinesUnknownSectionsAndKeysAreReportedAndSkipped) {
 
 TEST(SkinLoad, MissingOversizedOrBinaryFilesGiveTheStandardLook) {
   TempDir dir;
-  const Skin missing = Skin::Load((dir.path() / ui::kSkinFileName).string());
+  NativeFileSystem files;
+  const Skin missing = Skin::Load(files, (dir.path() / ui::kSkinFileName).string());
   ExpectStandardLook(missing);
   EXPECT_EQ(IssueLines(missing), (std::vector<int>{0}));
 
-  const Skin empty = Skin::Load(dir.Write("empty.skn", "").string());
+  const Skin empty = Skin::Load(files, dir.Write("empty.skn", "").string());
   ExpectStandardLook(empty);
   EXPECT_TRUE(empty.Issues().empty());
 
   std::string huge = "[Button]\nbackground = #000000\n";
   huge.resize(ui::kMaxSkinFileBytes + 1, ';');
-  const Skin oversized = Skin::Load(dir.Write("huge.skn", huge).string());
+  const Skin oversized = Skin::Load(files, dir.Write("huge.skn", huge).string());
   ExpectStandardLook(oversized);
   EXPECT_EQ(IssueLines(oversized), (std::vector<int>{0}));
 
@@ -164,7 +166,7 @@ TEST(SkinLoad, MissingOversizedOrBinaryFilesGiveTheStandardLook) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 37 + i / 256) & 0xFF);
   binary += std::string("[Button\0]\nface=\0\0\n[", 20);
-  const Skin garbage = Skin::Load(dir.Write("garbage.skn", binary).string());
+  const Skin garbage = Skin::Load(files, dir.Write("garbage.skn", binary).string());
   ExpectStandardLook(garbage);
   EXPECT_FALSE(garbage.Issues().empty());
 }
@@ -173,7 +175,8 @@ TEST(SkinLoad, ShippedSkinStylesEveryElementWithoutIssues) {
   const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "resources" /
                     ui::kSkinFileName;
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no source tree at " << path;
-  const Skin skin = Skin::Load(path.string());
+  NativeFileSystem files;
+  const Skin skin = Skin::Load(files, path.string());
   for (const auto& issue : skin.Issues()) ADD_FAILURE() << issue.line << ": " << issue.message;
   for (std::string_view element : ui::kSkinElements) {
     const ui::SkinElement* style = skin.Find(element);

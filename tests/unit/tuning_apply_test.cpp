@@ -7,6 +7,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
+#include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 #include "tuning/apply_messages.h"
 #include "tuning/presets.h"
@@ -60,12 +61,13 @@ class TuningApply : public ::testing::Test {
     }
   }
   ApplyResult Apply(const TuningParams& params, OsCode os) {
-    return ApplyTuningSet(params, {registry, clock, os, folder.path() / "Backups"});
+    return ApplyTuningSet(params, {registry, clock, files, os, (folder.path() / "Backups").string()});
   }
   Lines Backups() const { return folder.List("Backups"); }
 
   FakeRegistry registry;
   FakeClock clock;
+  NativeFileSystem files;
   TempDir folder;
 };
 
@@ -214,8 +216,8 @@ TEST_F(TuningApply, EachApplyWritesOneBackupBeforeItsFirstRegistryWrite) {
   const ApplyResult second = Apply(InitPresets()[4], kOsWindowsXp);
   EXPECT_EQ(backupsAtFirstWrite, (std::vector<std::size_t>{1, 2}));
   EXPECT_EQ(Backups(), (Lines{"001.BCK", "002.BCK"}));
-  EXPECT_EQ(first.backupFile.filename(), "001.BCK");
-  EXPECT_EQ(second.backupFile.filename(), "002.BCK");
+  EXPECT_EQ(FileNameOf(first.backupFile), "001.BCK");
+  EXPECT_EQ(FileNameOf(second.backupFile), "002.BCK");
 }
 
 TEST_F(TuningApply, AFailedBackupChangesNothingAndSaysWhy) {
@@ -225,7 +227,8 @@ TEST_F(TuningApply, AFailedBackupChangesNothingAndSaysWhy) {
   // The backup folder's parent is a file, so the folder cannot be made.
   folder.Write("NotAFolder", "x");
   const ApplyResult result = ApplyTuningSet(
-      DistinctValues(), {registry, clock, kOsWindowsXp, folder.path() / "NotAFolder" / "Backups"});
+      DistinctValues(),
+      {registry, clock, files, kOsWindowsXp, (folder.path() / "NotAFolder" / "Backups").string()});
   EXPECT_EQ(result.outcome, ApplyResult::Outcome::kBackupFailed);
   EXPECT_FALSE(result.Changed());
   EXPECT_EQ(result.writes, 0);

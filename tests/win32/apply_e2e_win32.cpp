@@ -16,6 +16,7 @@
 #include "backup/backup_file.h"
 #include "fakes/temp_dir.h"
 #include "platform/clock_win32.h"
+#include "platform/file_system_win32.h"
 #include "platform/os_version.h"
 #include "platform/registry.h"
 #include "platform/registry_win32.h"
@@ -78,10 +79,11 @@ TEST(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
 
   RegistryWin32 registry;
   ClockWin32 clock;
+  FileSystemWin32 files;
   TempDir folder;
   const TuningParams automaticE = InitPresets()[4];
-  const ApplyResult result =
-      ApplyTuningSet(automaticE, {registry, clock, os.code, folder.path() / "Backups"});
+  const ApplyResult result = ApplyTuningSet(
+      automaticE, {registry, clock, files, os.code, (folder.path() / "Backups").string()});
   ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied) << result.backupError;
   EXPECT_EQ(result.failedWrites, 0);
 
@@ -147,7 +149,7 @@ TEST(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
 
   // The backup: the only file, numbered 001, and readable.
   EXPECT_EQ(folder.List("Backups"), (std::vector<std::string>{"001.BCK"}));
-  const BackupReadResult read = ReadBackupFile(result.backupFile);
+  const BackupReadResult read = ReadBackupFile(files, result.backupFile);
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.backup->osCode, os.code);
   EXPECT_EQ(read.backup->groups.size(), 3 + subkeys->size() * (nt ? 2 : 1));

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system_win32.h"
 #include "ui/movie.h"
 #include "win32/automation_win32.h"
 #include "ui/movie_player_win32.h"
@@ -123,7 +124,8 @@ class MoviePlayerWindowTest : public ::testing::Test {
 
     const std::filesystem::path path = ShippedMovie();
     ASSERT_FALSE(path.empty()) << "resources/speed up.swf is not above the test program";
-    ui::MovieLoadResult loaded = ui::LoadMovieFile(path);
+    FileSystemWin32 files;
+    ui::MovieLoadResult loaded = ui::LoadMovieFile(files, path.string());
     ASSERT_FALSE(loaded.usedDefault) << (loaded.errors.empty() ? "" : loaded.errors[0].ToString());
     look_ = loaded.document.look;
     panel_ = loaded.document.panelFrame;

@@ -23,6 +23,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/file_system_win32.h"
 #include "backup/backup_file.h"
 #include "backup/backup_manager_form.h"
 #include "tuning/presets.h"
@@ -420,7 +421,8 @@ TEST_F(Panels, WizardAutomaticCWritesTheLayoutBacksUpAndReturnsHome) {
   }
   ASSERT_EQ(added.size(), 1u);
   EXPECT_EQ(zephyr::BackupFileName(zephyr::BackupNumberOf(added[0])), added[0]);
-  const auto read = zephyr::ReadBackupFile(BackupFolder() / added[0]);
+  zephyr::FileSystemWin32 files;
+  const auto read = zephyr::ReadBackupFile(files, (BackupFolder() / added[0]).string());
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.backup->osCode, Code());
 }
@@ -490,7 +492,8 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   ASSERT_FALSE(newest.empty()) << "the apply left no backup";
 
   // A file that would write into the Run key, made from the real one.
-  const auto read = zephyr::ReadBackupFile(BackupFolder() / newest);
+  zephyr::FileSystemWin32 files;
+  const auto read = zephyr::ReadBackupFile(files, (BackupFolder() / newest).string());
   ASSERT_TRUE(read.ok()) << read.error;
   zephyr::BackupFile crafted = *read.backup;
   ASSERT_GE(crafted.groups.size(), 2u);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system_win32.h"
 #include "ui/skin_win32.h"
 
 namespace zephyr::testing {
@@ -178,7 +179,8 @@ TEST_F(SkinWin32Test, ColouredButtonIsOwnerDrawnInEachState) {
 TEST_F(SkinWin32Test, ReapplyingReplacesTheStyleAndUnskinnedElementsLeaveWindowsAlone) {
   const auto originalFont = SendMessageA(edit, WM_GETFONT, 0, 0);
   ui::SkinWin32 standard;
-  EXPECT_FALSE(standard.Load("Z:\\no\\such\\folder\\RZephyrnetMask.skn"));
+  FileSystemWin32 files;
+  EXPECT_FALSE(standard.Load(files, "Z:\\no\\such\\folder\\RZephyrnetMask.skn"));
   EXPECT_FALSE(standard.Apply(button, "Button"));
   EXPECT_FALSE(skin.Apply(edit, "NoFrame"));
   EXPECT_FALSE(skin.Apply(edit, "TextBox"));
