@@ -204,8 +204,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace zephyr;
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  ui::RegisterCommonControls();
 
   RegistryWin32 registry;
   SystemWin32 system;

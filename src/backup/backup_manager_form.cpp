@@ -161,7 +161,7 @@ void BackupManagerForm::cmdDelete_Click() {
   const std::string name = lstBackUpList.SelectedItem()->Text();
   const std::string file = selected->file;
   if (program_.Message(kDeleteQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
-  if (const FileStatus status = program_.ports().files.DeleteFile(file); status != kFileOk) {
+  if (const FileStatus status = program_.ports().files.RemoveFile(file); status != kFileOk) {
     program_.Message("The backup file " + name + " could not be deleted (" +
                          DescribeFileStatus(status) + ").",
                      kMbOk | kMbIconError);

@@ -63,7 +63,7 @@ class FileSystemPort {
   virtual FileStatus WriteWholeFile(const std::string& path, std::string_view contents,
                                     Publish publish) = 0;
   // Deletes a file (not a folder). A read-only file is refused, as Windows does.
-  virtual FileStatus DeleteFile(const std::string& path) = 0;
+  virtual FileStatus RemoveFile(const std::string& path) = 0;
 };
 
 // "<folder>\<name>", with the separator the folder already uses ('/' for a path of the tests'

@@ -152,7 +152,7 @@ FileStatus FileSystemWin32::WriteWholeFile(const std::string& path, std::string_
   return status;
 }
 
-FileStatus FileSystemWin32::DeleteFile(const std::string& path) {
+FileStatus FileSystemWin32::RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) ? kFileOk : LastStatus();
 }
 

@@ -14,7 +14,7 @@ class FileSystemWin32 final : public FileSystemPort {
                            std::string& contents) override;
   FileStatus WriteWholeFile(const std::string& path, std::string_view contents,
                             Publish publish) override;
-  FileStatus DeleteFile(const std::string& path) override;
+  FileStatus RemoveFile(const std::string& path) override;
 };
 
 }  // namespace zephyr

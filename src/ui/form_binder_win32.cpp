@@ -162,6 +162,17 @@ NewWindow NewWindowFor(const Control& control) {
 // ---------------------------------------------------------------------------------------------
 // Binding and unbinding
 
+void RegisterCommonControls() {
+  // InitCommonControlsEx came with comctl32 4.70 (Internet Explorer 3); Windows 95 and NT 4.0 as
+  // they shipped have only InitCommonControls, which registers every class the program uses.
+  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto initEx = reinterpret_cast<InitEx>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("comctl32.dll"), "InitCommonControlsEx")));
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                   ICC_UPDOWN_CLASS | ICC_WIN95_CLASSES};
+  if (initEx == nullptr || !initEx(&classes)) InitCommonControls();
+}
+
 FormBinderWin32::~FormBinderWin32() {
   Release(true);
   *alive_ = false;
@@ -171,9 +182,7 @@ bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers,
                            const std::function<bool(const Control&)>& later) {
   if (form_ != nullptr) return false;
   if (form.Observer() != nullptr && form.Observer() != this) return false;
-  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                   ICC_UPDOWN_CLASS | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&classes);
+  RegisterCommonControls();
   if (!RegisterFormClass(Instance())) return false;
   {
     const MirrorScope quiet(*this);

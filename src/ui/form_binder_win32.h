@@ -196,4 +196,8 @@ class FormBinderWin32 final : public FormObserver {
 // then it must not be translated or dispatched again.
 bool TranslateDialogMessage(MSG& message);
 
+// Registers the common controls' window classes (list view, slider, up-down and the others), on
+// every comctl32 from Windows 95's on.
+void RegisterCommonControls();
+
 }  // namespace zephyr::ui

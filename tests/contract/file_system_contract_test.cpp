@@ -124,7 +124,7 @@ TEST_P(FileSystemContract, WritesAppearWholeAndNeverLeaveTheTemporaryFile) {
             kFilePathNotFound);
 }
 
-TEST_P(FileSystemContract, CreatesFoldersAndDeletesOnlyWritableFiles) {
+TEST_P(FileSystemContract, CreatesFoldersAndRemovesOnlyWritableFiles) {
   Scratch scratch;
   FileSystemPort& files = scratch.files();
   EXPECT_EQ(files.CreateFolder(scratch.Path("new")), kFileOk);
@@ -132,12 +132,12 @@ TEST_P(FileSystemContract, CreatesFoldersAndDeletesOnlyWritableFiles) {
   EXPECT_EQ(files.CreateFolder(JoinPath(scratch.Path("missing"), "deeper")), kFilePathNotFound);
 
   scratch.Write("gone.txt", "x");
-  EXPECT_EQ(files.DeleteFile(scratch.Path("gone.txt")), kFileOk);
-  EXPECT_EQ(files.DeleteFile(scratch.Path("gone.txt")), kFileNotFound);
+  EXPECT_EQ(files.RemoveFile(scratch.Path("gone.txt")), kFileOk);
+  EXPECT_EQ(files.RemoveFile(scratch.Path("gone.txt")), kFileNotFound);
   scratch.Write("kept.txt", "x");
   scratch.MakeReadOnly("kept.txt");
-  EXPECT_EQ(files.DeleteFile(scratch.Path("kept.txt")), kFileAccessDenied);
-  EXPECT_EQ(files.DeleteFile(scratch.Path("new")), kFileAccessDenied);
+  EXPECT_EQ(files.RemoveFile(scratch.Path("kept.txt")), kFileAccessDenied);
+  EXPECT_EQ(files.RemoveFile(scratch.Path("new")), kFileAccessDenied);
   EXPECT_EQ(scratch.List(), (std::vector<std::string>{"kept.txt", "new"}));
 }
 

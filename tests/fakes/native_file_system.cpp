@@ -109,7 +109,7 @@ FileStatus NativeFileSystem::WriteWholeFile(const std::string& path, std::string
   return status;
 }
 
-FileStatus NativeFileSystem::DeleteFile(const std::string& path) {
+FileStatus NativeFileSystem::RemoveFile(const std::string& path) {
   const fs::file_status status = StatusOf(path);
   if (!fs::exists(status)) return Missing(path);
   if (fs::is_directory(status) || ReadOnly(status)) return kFileAccessDenied;

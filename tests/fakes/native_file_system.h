@@ -16,7 +16,7 @@ class NativeFileSystem final : public FileSystemPort {
                            std::string& contents) override;
   FileStatus WriteWholeFile(const std::string& path, std::string_view contents,
                             Publish publish) override;
-  FileStatus DeleteFile(const std::string& path) override;
+  FileStatus RemoveFile(const std::string& path) override;
 };
 
 }  // namespace zephyr::testing

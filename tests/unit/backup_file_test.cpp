@@ -194,7 +194,7 @@ class ListsBeforeAFileAppears final : public FileSystemPort {
                             Publish publish) override {
     return files_.WriteWholeFile(path, contents, publish);
   }
-  FileStatus DeleteFile(const std::string& path) override { return files_.DeleteFile(path); }
+  FileStatus RemoveFile(const std::string& path) override { return files_.RemoveFile(path); }
 
  private:
   NativeFileSystem files_;
