@@ -195,7 +195,9 @@ class Parser {
     Issue("unknown key " + Quoted(key) + " in [" + section_ + "]");
   }
 
-  void Issue(std::string message) { issues_.push_back({line_, std::move(message)}); }
+  void Issue(std::string message) {
+    if (issues_.size() < kMaxSkinIssues) issues_.push_back({line_, std::move(message)});
+  }
 
   std::map<std::string, SkinElement, std::less<>>& elements_;
   std::vector<SkinIssue>& issues_;

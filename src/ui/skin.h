@@ -15,7 +15,8 @@
 // bold (font). Section and key names are matched without regard to case; a face keeps its case.
 // Whatever cannot be read (a missing file, an unknown section or key, a damaged value) is reported
 // as an issue and leaves the standard look for exactly that part; the rest of the file still
-// counts. A key given twice keeps the last value that could be read.
+// counts; only the first kMaxSkinIssues issues are kept. A key given twice keeps the last value
+// that could be read.
 #pragma once
 
 #include <array>
@@ -46,6 +47,9 @@ inline constexpr std::array<std::string_view, 7> kSkinElements = {
 
 // A skin file larger than this is not a skin.
 inline constexpr std::size_t kMaxSkinFileBytes = 256 * 1024;
+// The most issues a skin keeps; the file is still read to its end. A damaged file of many lines
+// would otherwise keep a message for each of them.
+inline constexpr std::size_t kMaxSkinIssues = 20;
 // The longest face name a font can take (LOGFONT holds 32 characters with the NUL).
 inline constexpr std::size_t kMaxFaceLength = 31;
 inline constexpr int kMinFontPoints = 1;

@@ -145,6 +145,16 @@ TEST(SkinParse, StrayLinesUnknownSectionsAndKeysAreReportedAndSkipped) {
   EXPECT_EQ(skin.Find("RadioBox")->face, "Tahoma");
 }
 
+TEST(SkinParse, KeepsOnlyTheFirstIssuesButReadsOnToTheEnd) {
+  std::string text = "[Label]\n";
+  for (int i = 0; i < 5000; ++i) text += "no equals sign here\n";
+  text += "text = #00FF00\n";
+  const Skin skin = Skin::Parse(text);
+  EXPECT_EQ(skin.Issues().size(), ui::kMaxSkinIssues);
+  ASSERT_NE(skin.Find("Label"), nullptr);
+  EXPECT_EQ(skin.Find("Label")->text, (SkinColor{0, 0xFF, 0}));
+}
+
 TEST(SkinLoad, MissingOversizedOrBinaryFilesGiveTheStandardLook) {
   TempDir dir;
   NativeFileSystem files;

@@ -31,8 +31,12 @@ inline std::vector<HWND> Descendants(HWND root) {
   return windows;
 }
 
+// The one limit of every wait for the program. Generous: on a busy machine a window can come
+// many seconds late, and a wait that is met returns at once.
+inline constexpr int kWaitLimitMs = 60000;
+
 // Waits up to `ms` for `found` to give a window.
-inline HWND WaitFor(const std::function<HWND()>& found, int ms = 10000) {
+inline HWND WaitFor(const std::function<HWND()>& found, int ms = kWaitLimitMs) {
   for (int waited = 0; waited < ms; waited += 50) {
     if (HWND hwnd = found()) return hwnd;
     Sleep(50);
@@ -98,11 +102,11 @@ inline HWND FindNamed(HWND root, const std::string& name) {
 // as the command may open a message box and wait for it. False when a button is not found.
 inline bool PressMovieButton(HWND main, const std::string& command, const std::string& via = {}) {
   if (!via.empty()) {
-    const HWND screen = WaitFor([&] { return FindVisible(main, "screen:" + via); }, 3000);
+    const HWND screen = WaitFor([&] { return FindVisible(main, "screen:" + via); });
     if (!screen) return false;
     SendMessageA(screen, BM_CLICK, 0, 0);
   }
-  const HWND button = WaitFor([&] { return FindVisible(main, command); }, 3000);
+  const HWND button = WaitFor([&] { return FindVisible(main, command); });
   if (!button) return false;
   PostMessageA(button, BM_CLICK, 0, 0);
   return true;

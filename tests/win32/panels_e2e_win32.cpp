@@ -3,7 +3,8 @@
 // their windows, and the outcome read back with the registry API itself.
 //
 // The driver sets Wine's version for zephyrnet.exe before each start and removes it afterwards.
-// Every test puts back the registry values and the backup files it touched. It changes the
+// Every test starts the program from a fresh folder of its own (an empty Backups folder), and puts
+// back the registry values it touched. It changes the
 // machine's TCP/IP values, so it runs only where ZEPHYR_DISPOSABLE_REGISTRY says the registry is
 // a throw-away one (the private Wine prefix).
 #include <windows.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -30,6 +32,7 @@
 #include "tuning/registry_layout.h"
 #include "tuning/tuning_params.h"
 #include "win32/automation_win32.h"
+#include "win32/program_under_test_win32.h"
 
 namespace {
 
@@ -46,25 +49,6 @@ constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // An adapter of our own, so that the per-adapter values are written somewhere.
 constexpr char kOwnInterface[] = "{5A1E0000-0000-4000-8000-0000000E2E01}";
 constexpr char kOwnTransport[] = "0991";
-
-std::string ProgramFolder() {
-  char self[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self, length);
-  return path.substr(0, path.find_last_of("\\/"));
-}
-
-fs::path BackupFolder() { return fs::path(ProgramFolder()) / "Backups"; }
-
-std::set<std::string> BackupFiles() {
-  std::set<std::string> names;
-  std::error_code error;
-  for (fs::directory_iterator entry(BackupFolder(), error), end; !error && entry != end;
-       entry.increment(error)) {
-    names.insert(entry->path().filename().string());
-  }
-  return names;
-}
 
 HKEY Hive(zephyr::RegKey hive) {
   return hive == zephyr::kHKeyCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -215,8 +199,8 @@ class Panels : public ::testing::Test {
     if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
       GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
     }
-    backupsExisted_ = fs::is_directory(BackupFolder());
-    backupsBefore_ = BackupFiles();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    ASSERT_TRUE(program_.Prepare(std::string(test->name()) + "_" + g_version));
 
     // Our own adapter, removed again afterwards.
     adapterKey_ = Nt() ? zephyr::layout::InterfaceKey(kOwnInterface)
@@ -250,14 +234,7 @@ class Panels : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (process_.hProcess) {
-      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 1);
-        WaitForSingleObject(process_.hProcess, 5000);
-      }
-      CloseHandle(process_.hThread);
-      CloseHandle(process_.hProcess);
-    }
+    program_.End();
     if (versionSet_) RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
     for (const auto& [write, before] : saved_) {
       WriteReal(Hive(write.hive), write.keyPath, write.valueName, before);
@@ -265,16 +242,26 @@ class Panels : public ::testing::Test {
     for (std::size_t index = 0; index < ownKeys_.size(); ++index) {
       if (!ownKeyExisted_[index]) SHDeleteKeyA(HKEY_LOCAL_MACHINE, ownKeys_[index].c_str());
     }
-    for (const std::string& name : BackupFiles()) {
-      if (!backupsBefore_.count(name)) {
-        std::error_code error;
-        fs::remove(BackupFolder() / name, error);
-      }
-    }
-    if (!backupsExisted_) {
+    if (!program_.folder().empty()) {
       std::error_code error;
-      fs::remove(BackupFolder(), error);  // only when empty
+      fs::remove_all(program_.folder(), error);
     }
+  }
+
+  fs::path BackupFolder() const { return fs::path(program_.folder()) / "Backups"; }
+
+  std::set<std::string> BackupFiles() const {
+    std::set<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(BackupFolder(), error), end; !error && entry != end;
+         entry.increment(error)) {
+      names.insert(entry->path().filename().string());
+    }
+    return names;
+  }
+
+  HWND Await(const std::string& what, const std::function<HWND()>& found) const {
+    return program_.Await(what, found);
   }
 
   std::vector<zephyr::TuningWrite> Plan(const zephyr::TuningParams& params) const {
@@ -299,13 +286,9 @@ class Panels : public ::testing::Test {
   }
 
   void StartProgram() {
-    std::string commandLine = "\"" + ProgramFolder() + "\\zephyrnet.exe\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process_));
-    main_ = WaitFor([this] { return FindTop(process_.dwProcessId, "frmMain"); }, 20000);
-    ASSERT_TRUE(main_) << "no window named frmMain appeared";
+    ASSERT_TRUE(program_.Start());
+    main_ = Await("the main window frmMain", [this] { return FindTop(program_.id(), "frmMain"); });
+    ASSERT_TRUE(main_);
   }
 
   void PressMovie(const std::string& command, const std::string& via = {}) {
@@ -315,7 +298,7 @@ class Panels : public ::testing::Test {
 
   HWND OpenPanel(const std::string& command, const std::string& form) {
     PressMovie(command, "network");
-    return WaitFor([&] { return FindVisible(main_, form); }, 5000);
+    return Await("the panel " + form, [&] { return FindVisible(main_, form); });
   }
 
   // Whether the movie is in front of the panel's frame again: the movie's home.
@@ -330,13 +313,14 @@ class Panels : public ::testing::Test {
   }
 
   bool WaitHome(HWND panel) {
-    return WaitFor([&]() -> HWND { return MovieCovers(panel) ? panel : nullptr; }, 10000);
+    return Await("the movie in front of " + NameOf(panel) + " again",
+                 [&]() -> HWND { return MovieCovers(panel) ? panel : nullptr; });
   }
 
   // The program's message box that says `part`, once it is on screen with its text.
   HWND WaitBox(const std::string& part) {
-    return WaitFor([&]() -> HWND {
-      HWND found = FindTop(process_.dwProcessId, "", "#32770");
+    return Await("a message box saying \"" + part + "\"", [&]() -> HWND {
+      HWND found = FindTop(program_.id(), "", "#32770");
       return found && IsWindowVisible(found) && Says(found, part) ? found : nullptr;
     });
   }
@@ -353,7 +337,7 @@ class Panels : public ::testing::Test {
   // Texts of the list's items, in list order.
   std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
-    RemoteMemory memory(process_.hProcess, sizeof(LVITEMA) + 260);
+    RemoteMemory memory(program_.handle(), sizeof(LVITEMA) + 260);
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int index = 0; index < count; ++index) {
       LVITEMA item{};
@@ -374,7 +358,7 @@ class Panels : public ::testing::Test {
     const auto items = ListItems(list);
     const auto found = std::find(items.begin(), items.end(), name);
     if (found == items.end()) return false;
-    RemoteMemory memory(process_.hProcess, sizeof(LVITEMA));
+    RemoteMemory memory(program_.handle(), sizeof(LVITEMA));
     LVITEMA item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -384,7 +368,7 @@ class Panels : public ::testing::Test {
     return true;
   }
 
-  PROCESS_INFORMATION process_{};
+  ProgramUnderTest program_;
   HWND main_ = nullptr;
   std::string adapterKey_;
   std::vector<std::string> subkeys_;
@@ -393,8 +377,6 @@ class Panels : public ::testing::Test {
 
  private:
   bool versionSet_ = false;
-  bool backupsExisted_ = false;
-  std::set<std::string> backupsBefore_;
   std::vector<std::string> ownKeys_;
   std::vector<bool> ownKeyExisted_;
 };
@@ -440,8 +422,8 @@ TEST_F(Panels, AdvancedModeAppliesTheCableModemRecommendationsAndRevertsABadTTL)
 
   const auto goTo = [&](int page) {
     PostMessageA(next, BM_CLICK, 0, 0);
-    return WaitFor([&] { return FindVisible(panel, "frmWizardPages(" + std::to_string(page) + ")"); },
-                   5000);
+    const std::string form = "frmWizardPages(" + std::to_string(page) + ")";
+    return Await("the page " + form, [&] { return FindVisible(panel, form); });
   };
   for (int page = 1; page <= 4; ++page) ASSERT_TRUE(goTo(page)) << "page " << page;
 
@@ -450,8 +432,8 @@ TEST_F(Panels, AdvancedModeAppliesTheCableModemRecommendationsAndRevertsABadTTL)
   EXPECT_EQ(TextOf(ttl), "64");
   // Typed text goes through the edit control, which reports the change to the program.
   SendMessageA(ttl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
-  EXPECT_TRUE(WaitFor([&]() -> HWND { return TextOf(ttl) == "64" ? ttl : nullptr; }, 3000))
-      << "the TTL box kept " << TextOf(ttl);
+  EXPECT_TRUE(Await("the TTL box back at 64",
+                    [&]() -> HWND { return TextOf(ttl) == "64" ? ttl : nullptr; }));
 
   for (int page = 5; page <= 7; ++page) ASSERT_TRUE(goTo(page)) << "page " << page;
   EXPECT_EQ(TextOf(next), "Finish");
@@ -517,7 +499,8 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
 
   // Restore of the backup the apply wrote.
   ASSERT_TRUE(SelectItem(list, newest));
-  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }, 3000));
+  ASSERT_TRUE(Await("cmdRestore enabled",
+                    [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
   PostMessageA(restore, BM_CLICK, 0, 0);
   HWND question = WaitBox(zephyr::kRestoreQuestion);
   ASSERT_TRUE(question) << "no question before the restore";
@@ -537,7 +520,8 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   restore = FindNamed(panel, "cmdRestore");
   remove = FindNamed(panel, "cmdDelete");
   ASSERT_TRUE(SelectItem(list, craftedName));
-  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }, 3000));
+  ASSERT_TRUE(Await("cmdRestore enabled",
+                    [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
   PostMessageA(restore, BM_CLICK, 0, 0);
   question = WaitBox(zephyr::kRestoreQuestion);
   ASSERT_TRUE(question);
@@ -554,15 +538,16 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   list = FindNamed(panel, "lstBackUpList");
   remove = FindNamed(panel, "cmdDelete");
   ASSERT_TRUE(SelectItem(list, craftedName));
-  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(remove) ? remove : nullptr; }, 3000));
+  ASSERT_TRUE(Await("cmdDelete enabled",
+                    [&]() -> HWND { return IsWindowEnabled(remove) ? remove : nullptr; }));
   PostMessageA(remove, BM_CLICK, 0, 0);
   question = WaitBox(zephyr::kDeleteQuestion);
   ASSERT_TRUE(question) << "no question before the delete";
   Press(question, IDYES);
-  EXPECT_TRUE(WaitFor([&]() -> HWND {
+  EXPECT_TRUE(Await(craftedName + " gone from the list", [&]() -> HWND {
     const auto now = ListItems(list);
     return std::find(now.begin(), now.end(), craftedName) == now.end() ? list : nullptr;
-  }, 5000)) << craftedName << " is still listed";
+  }));
   EXPECT_FALSE(fs::exists(BackupFolder() / craftedName));
   const auto now = ListItems(list);
   EXPECT_NE(std::find(now.begin(), now.end(), newest), now.end()) << "the other file went too";

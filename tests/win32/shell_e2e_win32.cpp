@@ -1,29 +1,29 @@
 // The program as a user meets it: zephyrnet.exe started for real and driven through its windows
 // by the automation contract (every window carries its name in the property "Name").
 //
-// It writes the program's settings and the Run entry, so it runs only where
+// Each test starts the program from a fresh folder of its own and puts back the settings and the
+// Run entry it may change. It writes them to the real registry, so it runs only where
 // ZEPHYR_DISPOSABLE_REGISTRY says the registry is a throw-away one (the private Wine prefix).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "win32/automation_win32.h"
+#include "win32/program_under_test_win32.h"
 
 namespace {
 
 using namespace zephyr::automation;
 
-std::string ProgramFolder() {
-  char self[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self, length);
-  return path.substr(0, path.find_last_of("\\/"));
-}
+constexpr char kSettingsKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\MainSettings";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string ReadRegistryText(HKEY hive, const char* path, const char* name) {
   HKEY key = nullptr;
@@ -43,29 +43,26 @@ class RunningProgram : public ::testing::Test {
     if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
       GTEST_SKIP() << "changes the program's settings; runs only in the test Wine prefix";
     }
-    process_ = Start();
-    main_ = WaitFor([this] { return FindTop(process_.dwProcessId, "frmMain"); });
-    ASSERT_TRUE(main_) << "no window named frmMain appeared";
+    saved_.emplace(std::vector<SavedRegistryValues::Value>{
+        {HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunMainProgram"},
+        {HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini"},
+        {HKEY_CURRENT_USER, kRunKey, "Zephyrnet"}});
+    ASSERT_TRUE(program_.Prepare(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    ASSERT_TRUE(program_.Start());
+    main_ = Await("the main window frmMain", [this] { return FindTop(program_.id(), "frmMain"); });
+    ASSERT_TRUE(main_);
   }
   void TearDown() override {
-    if (process_.hProcess) {
-      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 1);
-        WaitForSingleObject(process_.hProcess, 5000);
-      }
-      CloseHandle(process_.hThread);
-      CloseHandle(process_.hProcess);
+    program_.End();
+    saved_.reset();
+    if (!program_.folder().empty()) {
+      std::error_code error;
+      std::filesystem::remove_all(program_.folder(), error);
     }
   }
 
-  static PROCESS_INFORMATION Start() {
-    std::string commandLine = "\"" + ProgramFolder() + "\\zephyrnet.exe\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    return process;
+  HWND Await(const std::string& what, const std::function<HWND()>& found) const {
+    return program_.Await(what, found);
   }
 
   // Presses a button of the movie: on the screen shown now, or on the screen that `via` opens.
@@ -78,7 +75,7 @@ class RunningProgram : public ::testing::Test {
 
   // The panel named `form` shown in the frame, the frame in front of the movie, at its size.
   void ExpectPanel(const std::string& form, int height) {
-    HWND panel = WaitFor([&] { return FindVisible(main_, form); }, 5000);
+    HWND panel = Await("the panel " + form, [&] { return FindVisible(main_, form); });
     ASSERT_TRUE(panel) << form << " is not shown";
     HWND frame = GetParent(panel);
     EXPECT_EQ(NameOf(frame), "framChildWindow");
@@ -98,7 +95,7 @@ class RunningProgram : public ::testing::Test {
     WaitFor([&]() -> HWND {
       GetWindowRect(frame, &rect);
       return rect.bottom - rect.top == height && movieBelow() ? frame : nullptr;
-    }, 3000);
+    });
     EXPECT_EQ(rect.right - rect.left, 440) << form;
     EXPECT_EQ(rect.bottom - rect.top, height) << form;
     EXPECT_TRUE(movieBelow()) << form << ": the movie covers the frame";
@@ -109,12 +106,14 @@ class RunningProgram : public ::testing::Test {
     }
   }
 
-  PROCESS_INFORMATION process_{};
+  std::optional<SavedRegistryValues> saved_;
+  ProgramUnderTest program_;
   HWND main_ = nullptr;
 };
 
 TEST_F(RunningProgram, ASecondStartIsToldAndTheFirstKeepsRunning) {
-  PROCESS_INFORMATION second = Start();
+  PROCESS_INFORMATION second{};
+  ASSERT_TRUE(program_.Start(&second));
   const auto saysItRuns = [](HWND box) {
     for (HWND child : Descendants(box)) {
       char text[128] = {};
@@ -124,19 +123,19 @@ TEST_F(RunningProgram, ASecondStartIsToldAndTheFirstKeepsRunning) {
     return false;
   };
   // The box is found once it is on screen with its text, not while it is being built.
-  HWND box = WaitFor([&]() -> HWND {
+  HWND box = Await("the second start's message saying the program runs", [&]() -> HWND {
     HWND found = FindTop(second.dwProcessId, "", "#32770");
     return found && IsWindowVisible(found) && saysItRuns(found) ? found : nullptr;
   });
-  ASSERT_TRUE(box) << "the second start showed no message saying the program runs";
+  if (!box) ADD_FAILURE() << "the second start shows:" << DescribeWindows(second.dwProcessId);
   char title[64] = {};
   GetWindowTextA(box, title, sizeof title);
   EXPECT_STREQ(title, "Zephyrnet");
   PostMessageA(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(WaitForSingleObject(second.hProcess, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, kWaitLimitMs), WAIT_OBJECT_0);
   CloseHandle(second.hThread);
   CloseHandle(second.hProcess);
-  EXPECT_EQ(WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(WaitForSingleObject(program_.handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(IsWindowVisible(main_));
 }
 
@@ -158,12 +157,14 @@ TEST_F(RunningProgram, MovieButtonsShowEachPanelInTheFrameAtItsSize) {
   PressMovie("IDC_FS_ramConfig");
   ExpectPanel("frmRamConfiguration", 240);
   ReturnHome();
-  EXPECT_TRUE(WaitFor([&]() -> HWND { return FindVisible(main_, "frmRamConfiguration") ? nullptr : main_; }));
+  EXPECT_TRUE(Await("frmRamConfiguration hidden", [&]() -> HWND {
+    return FindVisible(main_, "frmRamConfiguration") ? nullptr : main_;
+  }));
 }
 
 TEST_F(RunningProgram, MainSettingsSavedThroughThePanelReachTheRegistry) {
   PressMovie("IDC_FS_settings");
-  HWND panel = WaitFor([&] { return FindVisible(main_, "frmMainSettings"); });
+  HWND panel = Await("the panel frmMainSettings", [&] { return FindVisible(main_, "frmMainSettings"); });
   ASSERT_TRUE(panel);
   HWND box = FindNamed(panel, "chkRunMainProgram");
   HWND save = FindNamed(panel, "cmdSave");
@@ -171,13 +172,13 @@ TEST_F(RunningProgram, MainSettingsSavedThroughThePanelReachTheRegistry) {
   EXPECT_FALSE(IsWindowEnabled(save));
   const bool wasChecked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
   SendMessageA(box, BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(save) ? save : nullptr; }, 3000));
+  ASSERT_TRUE(Await("cmdSave enabled", [&]() -> HWND { return IsWindowEnabled(save) ? save : nullptr; }));
   SendMessageA(save, BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowEnabled(save) ? nullptr : save; }, 3000));
+  ASSERT_TRUE(Await("cmdSave disabled", [&]() -> HWND { return IsWindowEnabled(save) ? nullptr : save; }));
 
-  const char* key = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\MainSettings";
-  const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  const std::string expectedEntry = "\"" + ProgramFolder() + "\\zephyrnet.exe\"";
+  const char* key = kSettingsKey;
+  const char* run = kRunKey;
+  const std::string expectedEntry = "\"" + program_.exe() + "\"";
   if (!wasChecked) {
     EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "1");
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), expectedEntry);
@@ -186,30 +187,31 @@ TEST_F(RunningProgram, MainSettingsSavedThroughThePanelReachTheRegistry) {
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
   }
   EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunProgramMini"), "0");
-  // Back as it was, so the test can run again.
-  SendMessageA(box, BM_CLICK, 0, 0);
-  SendMessageA(save, BM_CLICK, 0, 0);
 }
 
 TEST_F(RunningProgram, HidingToTheTrayAndALeftClickOnTheIconBringTheWindowBack) {
   PressMovie("IDC_FS_tray");
-  ASSERT_TRUE(WaitFor([&]() -> HWND { return IsWindowVisible(main_) ? nullptr : main_; }));
-  HWND tray = FindTop(process_.dwProcessId, "", "ZephyrnetTrayWindow");
+  ASSERT_TRUE(Await("frmMain hidden", [&]() -> HWND { return IsWindowVisible(main_) ? nullptr : main_; }));
+  HWND tray = FindTop(program_.id(), "", "ZephyrnetTrayWindow");
   ASSERT_TRUE(tray) << "no tray window";
   // What the shell sends when the icon is clicked: the callback message, the mouse message in
-  // lParam.
-  PostMessageA(tray, WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
-  Sleep(300);
+  // lParam. Sent, not posted: when the call returns the program has handled the click.
+  SendMessageA(tray, WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
   EXPECT_FALSE(IsWindowVisible(main_)) << "a right click does nothing";
-  PostMessageA(tray, WM_MOUSEMOVE, 1, WM_LBUTTONDOWN);
-  EXPECT_TRUE(WaitFor([&]() -> HWND { return IsWindowVisible(main_) ? main_ : nullptr; }, 5000));
+  // The icon ignores a click that comes within its short latch after another, as for a user, so
+  // the left click is repeated until the window shows.
+  EXPECT_TRUE(Await("frmMain shown again after a left click on the icon", [&]() -> HWND {
+    if (IsWindowVisible(main_)) return main_;
+    PostMessageA(tray, WM_MOUSEMOVE, 1, WM_LBUTTONDOWN);
+    return nullptr;
+  }));
 }
 
 TEST_F(RunningProgram, CloseEndsTheProgram) {
   PressMovie("IDC_FS_close");
-  EXPECT_EQ(WaitForSingleObject(process_.hProcess, 10000), WAIT_OBJECT_0);
+  EXPECT_TRUE(program_.AwaitExit());
   DWORD exitCode = STILL_ACTIVE;
-  GetExitCodeProcess(process_.hProcess, &exitCode);
+  GetExitCodeProcess(program_.handle(), &exitCode);
   EXPECT_EQ(exitCode, 0u);
 }
 
