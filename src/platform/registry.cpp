@@ -27,8 +27,18 @@ std::string CRegisterValueName(std::string_view sKey) {
   return sKey == "*" ? std::string() : std::string(sKey);
 }
 
-// The buffer GetSettingString reads into: longer data are not readable through it.
+// The buffer GetSettingString reads into first; longer data are read again into one of their size.
 constexpr std::uint32_t kSettingBufferSize = 255;
+
+// A key name is at most 255 characters; the buffer that fetches one also holds its NUL.
+constexpr std::uint32_t kKeyNameCapacity = 256;
+
+// A text value's characters: a terminating NUL is dropped, but data written without one keep
+// their last character ("1460" stays 1460).
+std::string TextOf(std::string data) {
+  if (!data.empty() && data.back() == '\0') data.pop_back();
+  return data;
+}
 
 }  // namespace
 
@@ -71,15 +81,20 @@ std::optional<std::string> QuerySettingString(RegistryPort& registry, RegKey hiv
   if (registry.OpenKeyEx(hive, std::string(keyPath), kKeyRead, key.Receive()) != kErrorSuccess) {
     return std::nullopt;
   }
-  std::uint8_t buffer[kSettingBufferSize] = {};
+  const std::string name(valueName);
+  std::string data(kSettingBufferSize, '\0');
   std::uint32_t size = kSettingBufferSize;
-  if (registry.QueryValueEx(key.get(), std::string(valueName), nullptr, buffer, &size) !=
-      kErrorSuccess) {
-    return std::nullopt;
+  RegStatus status = registry.QueryValueEx(key.get(), name, nullptr,
+                                           reinterpret_cast<std::uint8_t*>(data.data()), &size);
+  // The value may grow between two queries; a few tries are enough for any real writer.
+  for (int attempt = 0; status == kErrorMoreData && attempt < 3; ++attempt) {
+    data.assign(size, '\0');
+    status = registry.QueryValueEx(key.get(), name, nullptr,
+                                   reinterpret_cast<std::uint8_t*>(data.data()), &size);
   }
-  // The data end with the terminating NUL, which the count includes; no data at all read as "".
-  const std::uint32_t length = size == 0 ? 0 : std::min(size, kSettingBufferSize) - 1;
-  return std::string(reinterpret_cast<const char*>(buffer), length);
+  if (status != kErrorSuccess) return std::nullopt;
+  data.resize(std::min<std::size_t>(size, data.size()));
+  return TextOf(std::move(data));
 }
 
 std::string GetSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
@@ -175,8 +190,7 @@ std::string CRegister::REGGetSetting(RegKey regHKEY, std::string_view sSection,
                                      std::string_view sKey, std::string_view sDefault) {
   auto data = ReadValueBytes(regHKEY, sSection, sKey);
   if (!data || data->empty()) return std::string(sDefault);
-  data->pop_back();  // the terminating NUL
-  return std::move(*data);
+  return TextOf(std::move(*data));
 }
 
 bool CRegister::REGSaveSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey,
@@ -232,10 +246,17 @@ double CRegister::myREGGetSetting(RegKey regHKEY, std::string_view sSection,
                                   std::string_view sKey) {
   const auto data = ReadValueBytes(regHKEY, sSection, sKey);
   if (!data) return 0;
+  // Zero bytes add nothing, however far up they are; a number beyond what a double holds stays at
+  // the largest one instead of becoming infinite (and, times a zero byte, not a number at all).
+  constexpr double kLargest = std::numeric_limits<double>::max();
   double number = 0;
   double weight = 1;
   for (const char byte : *data) {
-    number += static_cast<double>(static_cast<unsigned char>(byte)) * weight;
+    const auto digit = static_cast<unsigned char>(byte);
+    if (digit != 0) {
+      number += static_cast<double>(digit) * weight;
+      if (!(number <= kLargest)) return kLargest;
+    }
     weight *= 256;
   }
   return number;

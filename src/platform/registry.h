@@ -59,8 +59,8 @@ void SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view key
 void SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
                         std::string_view valueName, const RegistryValue& value);
 
-// The stored text (its terminating NUL dropped, the value's type ignored), or nothing when the
-// key or value is missing or the data do not fit the 255-byte buffer.
+// The stored text, whole at any length (a terminating NUL dropped, data without one kept to their
+// last character, the value's type ignored), or nothing when the key or value is missing.
 std::optional<std::string> QuerySettingString(RegistryPort& registry, RegKey hive,
                                               std::string_view keyPath,
                                               std::string_view valueName);
@@ -95,7 +95,7 @@ class CRegister {
   // Deletes the value sKey of regHKEY\sSection; with an empty sKey deletes the key sSection
   // itself (not when it has subkeys). True exactly when the delete succeeded.
   bool REGDeleteSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey);
-  // The value's text (NUL dropped, type ignored), or sDefault.
+  // The value's text (a terminating NUL dropped, type ignored), or sDefault.
   std::string REGGetSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey,
                             std::string_view sDefault);
   // Writes sValue as REG_SZ text; true exactly when the write succeeded.
@@ -105,7 +105,8 @@ class CRegister {
   // the key cannot be opened.
   std::vector<std::string> GetAllKeys(RegKey hKey, std::string_view strPath);
   // The value's bytes read as an unsigned little-endian number of any length (a REG_DWORD gives
-  // its number); 0 for a missing key or value or empty data.
+  // its number), kept at the largest double when it is larger; 0 for a missing key or value or
+  // empty data.
   double myREGGetSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey);
 
   // Drops one leading and then one trailing backslash: "\a\b\" gives "a\b", "\\a" gives "\a".
