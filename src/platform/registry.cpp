@@ -116,38 +116,54 @@ RegStatus SetRegistryValue(RegistryPort& registry, RegKey hive, std::string_view
   const RegStatus opened =
       registry.CreateKeyEx(hive, std::string(keyPath), kKeyWriteAndRead, key.Receive());
   if (opened != kErrorSuccess) return opened;
+  return SetValueInKey(registry, key.get(), valueName, valueType, value, deleteValue);
+}
 
+RegStatus SetValueInKey(RegistryPort& registry, RegKey key, std::string_view valueName,
+                        std::uint32_t valueType, const RegistryValue& value, bool deleteValue) {
   if (valueType != kRegSz && valueType != kRegDword) return kErrorSuccess;
-  if (deleteValue) return registry.DeleteValue(key.get(), std::string(valueName));
+  if (deleteValue) return registry.DeleteValue(key, std::string(valueName));
 
-  if (valueType == kRegSz) return WriteSz(registry, key.get(), valueName, value.Text());
+  if (valueType == kRegSz) return WriteSz(registry, key, valueName, value.Text());
 
   const auto bits = value.DwordBits();
   if (!bits) return kErrorInvalidParameter;
   const std::uint8_t data[4] = {
       static_cast<std::uint8_t>(*bits), static_cast<std::uint8_t>(*bits >> 8),
       static_cast<std::uint8_t>(*bits >> 16), static_cast<std::uint8_t>(*bits >> 24)};
-  return registry.SetValueEx(key.get(), std::string(valueName), kRegDword, data, sizeof data);
+  return registry.SetValueEx(key, std::string(valueName), kRegDword, data, sizeof data);
+}
+
+SubkeyList ListSubkeys(RegistryPort& registry, RegKey hive, std::string_view listPath) {
+  SubkeyList list;
+  ScopedRegKey key(registry);
+  if (registry.OpenKey(hive, std::string(listPath), key.Receive()) != kErrorSuccess) return list;
+  list.opened = true;
+  const RegKey listed = key.get();
+  if (listed == hive) key.Release();
+
+  for (std::uint32_t index = 0;; ++index) {
+    char name[kKeyNameCapacity];
+    std::uint32_t length = kKeyNameCapacity;
+    const RegStatus status = registry.EnumKeyEx(listed, index, name, &length);
+    if (status == kErrorNoMoreItems) break;
+    if (status == kErrorSuccess) {
+      list.names.emplace_back(name, std::min(length, kKeyNameCapacity - 1));
+      continue;
+    }
+    ++list.unreadable;
+    // Only a name too long for the buffer is one subkey's own trouble; anything else (a key
+    // deleted meanwhile, access withdrawn) would answer the same for every further index.
+    if (status != kErrorMoreData) break;
+  }
+  return list;
 }
 
 std::optional<std::vector<std::string>> EnumerateSubkeys(RegistryPort& registry, RegKey hive,
                                                          std::string_view listPath) {
-  ScopedRegKey key(registry);
-  if (registry.OpenKey(hive, std::string(listPath), key.Receive()) != kErrorSuccess) {
-    return std::nullopt;
-  }
-  const RegKey list = key.get();
-  if (list == hive) key.Release();
-
-  constexpr std::uint32_t kNameCapacity = 255;
-  std::vector<std::string> names;
-  for (std::uint32_t index = 0;; ++index) {
-    char name[kNameCapacity];
-    std::uint32_t length = kNameCapacity;
-    if (registry.EnumKeyEx(list, index, name, &length) != kErrorSuccess) break;
-    names.emplace_back(name, std::min(length, kNameCapacity));
-  }
-  return names;
+  SubkeyList list = ListSubkeys(registry, hive, listPath);
+  if (!list.opened) return std::nullopt;
+  return std::move(list.names);
 }
 
 std::string CRegister::TrimSlashes(std::string_view path) {
@@ -231,12 +247,11 @@ std::vector<std::string> CRegister::GetAllKeys(RegKey hKey, std::string_view str
   const RegKey enumerated = key.get();
   if (enumerated == hKey) key.Release();
 
-  constexpr std::uint32_t kNameCapacity = 255;
   for (std::uint32_t index = 0;; ++index) {
-    char name[kNameCapacity];
+    char name[kKeyNameCapacity];
     std::fill(std::begin(name), std::end(name), ' ');
-    if (registry_.EnumKey(enumerated, index, name, kNameCapacity) != kErrorSuccess) break;
-    const std::string_view whole(name, kNameCapacity);
+    if (registry_.EnumKey(enumerated, index, name, kKeyNameCapacity) != kErrorSuccess) break;
+    const std::string_view whole(name, kKeyNameCapacity);
     names.emplace_back(whole.substr(0, whole.find('\0')));
   }
   return names;

@@ -79,10 +79,23 @@ std::string GetMachineSetting(RegistryPort& registry, std::string_view keyPath,
 RegStatus SetRegistryValue(RegistryPort& registry, RegKey hive, std::string_view keyPath,
                            std::string_view valueName, std::uint32_t valueType,
                            const RegistryValue& value, bool deleteValue);
+// SetRegistryValue into a key the caller has opened (with KEY_SET_VALUE), for writes that must
+// not create their key.
+RegStatus SetValueInKey(RegistryPort& registry, RegKey key, std::string_view valueName,
+                        std::uint32_t valueType, const RegistryValue& value, bool deleteValue);
 
-// The names of the subkeys of hive\listPath, in enumeration order, through RegOpenKeyA and
-// RegEnumKeyExA with a 255-character name buffer. Nothing when the key cannot be opened. The
-// enumeration stops at the first index that reports no more items (or any other failure).
+// The subkeys of hive\listPath, in enumeration order, through RegOpenKeyA and RegEnumKeyExA with
+// a name buffer that holds the longest key name the registry allows (255 characters and the NUL).
+// A subkey whose name cannot be fetched is counted as unreadable and the listing goes on with the
+// next; it ends at the index that reports no more items, or after a failure that says nothing
+// about one name (which counts as unreadable too).
+struct SubkeyList {
+  bool opened = false;
+  std::vector<std::string> names;
+  int unreadable = 0;
+};
+SubkeyList ListSubkeys(RegistryPort& registry, RegKey hive, std::string_view listPath);
+// The names ListSubkeys finds; nothing when the key cannot be opened.
 std::optional<std::vector<std::string>> EnumerateSubkeys(RegistryPort& registry, RegKey hive,
                                                          std::string_view listPath);
 
