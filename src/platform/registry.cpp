@@ -59,19 +59,18 @@ std::optional<std::uint32_t> RegistryValue::DwordBits() const {
   return static_cast<std::uint32_t>(*number);
 }
 
-void SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
-                       std::string_view valueName, const RegistryValue& value) {
+RegStatus SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
+                            std::string_view valueName, const RegistryValue& value) {
   ScopedRegKey key(registry);
-  if (registry.CreateKeyEx(hive, std::string(keyPath), kKeyAllAccess, key.Receive()) !=
-      kErrorSuccess) {
-    return;
-  }
-  WriteSz(registry, key.get(), valueName, value.Text());
+  const RegStatus opened =
+      registry.CreateKeyEx(hive, std::string(keyPath), kKeyAllAccess, key.Receive());
+  if (opened != kErrorSuccess) return opened;
+  return WriteSz(registry, key.get(), valueName, value.Text());
 }
 
-void SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
-                        std::string_view valueName, const RegistryValue& value) {
-  SaveSettingString(registry, kHKeyLocalMachine, keyPath, valueName, value);
+RegStatus SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
+                             std::string_view valueName, const RegistryValue& value) {
+  return SaveSettingString(registry, kHKeyLocalMachine, keyPath, valueName, value);
 }
 
 std::optional<std::string> QuerySettingString(RegistryPort& registry, RegKey hive,

@@ -51,13 +51,13 @@ class RegistryValue {
   std::optional<std::int64_t> number_;
 };
 
-// Writes `value` as REG_SZ text under hive\keyPath\valueName, creating the key. Failures are
-// ignored.
-void SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
-                       std::string_view valueName, const RegistryValue& value);
+// Writes `value` as REG_SZ text under hive\keyPath\valueName, creating the key. Returns the
+// Win32 status, which a caller that has nothing to tell may ignore.
+RegStatus SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
+                            std::string_view valueName, const RegistryValue& value);
 // SaveSettingString under HKEY_LOCAL_MACHINE.
-void SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
-                        std::string_view valueName, const RegistryValue& value);
+RegStatus SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
+                             std::string_view valueName, const RegistryValue& value);
 
 // The stored text, whole at any length (a terminating NUL dropped, data without one kept to their
 // last character, the value's type ignored), or nothing when the key or value is missing.
