@@ -1,6 +1,8 @@
 #include "app/main_settings_form.h"
 
 #include <charconv>
+#include <optional>
+#include <vector>
 
 #include "app/main_window.h"
 #include "platform/registry.h"
@@ -42,21 +44,48 @@ void MainSettingsForm::LoadMainSettings() {
   if (chkRunMainProgram.Value() == ui::kChecked) WriteRunEntry();
 }
 
-void MainSettingsForm::SaveMainSettings() {
+bool MainSettingsForm::SaveMainSettings() {
   RegistryPort& registry = program_.ports().registry;
+  const std::string key = SettingsKey();
+  struct Written {
+    std::string name;
+    std::optional<std::string> before;
+  };
+  std::vector<Written> written;
+  bool saved = true;
   for (const ui::CheckBox* box : {&chkRunMainProgram, &chkRunProgramMini}) {
-    SaveMachineSetting(registry, SettingsKey(), box->Name(), box->Value());
+    std::optional<std::string> before =
+        QuerySettingString(registry, kHKeyLocalMachine, key, box->Name());
+    if (SaveMachineSetting(registry, key, box->Name(), box->Value()) != kErrorSuccess) {
+      saved = false;
+      break;
+    }
+    written.push_back({box->Name(), std::move(before)});
   }
-  if (chkRunMainProgram.Value() == ui::kChecked) {
-    WriteRunEntry();
-  } else {
-    SetRegistryValue(registry, kHKeyCurrentUser, kRunKey, kRunValueName, kRegSz, "", true);
+  if (saved) {
+    const RegStatus status =
+        chkRunMainProgram.Value() == ui::kChecked
+            ? WriteRunEntry()
+            : SetRegistryValue(registry, kHKeyCurrentUser, kRunKey, kRunValueName, kRegSz, "",
+                               true);
+    saved = status == kErrorSuccess || status == kErrorFileNotFound;
   }
+  if (!saved) {
+    // What was stored goes back, so the stored setting and the Run entry never disagree.
+    for (const Written& value : written) {
+      if (value.before) {
+        SaveMachineSetting(registry, key, value.name, *value.before);
+      } else {
+        SetRegistryValue(registry, kHKeyLocalMachine, key, value.name, kRegSz, "", true);
+      }
+    }
+  }
+  return saved;
 }
 
-void MainSettingsForm::WriteRunEntry() {
-  SetRegistryValue(program_.ports().registry, kHKeyCurrentUser, kRunKey, kRunValueName, kRegSz,
-                   program_.RunEntry(), false);
+RegStatus MainSettingsForm::WriteRunEntry() {
+  return SetRegistryValue(program_.ports().registry, kHKeyCurrentUser, kRunKey, kRunValueName,
+                          kRegSz, program_.RunEntry(), false);
 }
 
 void MainSettingsForm::SetSettingsDirty(bool dirty) {
@@ -68,8 +97,13 @@ void MainSettingsForm::chkRunMainProgram_Click() { SetSettingsDirty(true); }
 void MainSettingsForm::chkRunProgramMini_Click() { SetSettingsDirty(true); }
 
 void MainSettingsForm::cmdSave_Click() {
-  SaveMainSettings();
-  SetSettingsDirty(false);
+  if (SaveMainSettings()) {
+    SetSettingsDirty(false);
+    return;
+  }
+  // Nothing was saved: the changes stay in the boxes, Save stays enabled for another try.
+  program_.Message(kSettingsNotSavedMessage, kMbOk | kMbIconWarning);
+  SetSettingsDirty(true);
 }
 
 }  // namespace zephyr

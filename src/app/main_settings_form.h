@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/registry_port.h"
 #include "ui/controls.h"
 #include "ui/form_model.h"
 
@@ -14,6 +15,9 @@ class Program;
 
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValueName[] = "Zephyrnet";
+inline constexpr char kSettingsNotSavedMessage[] =
+    "The main settings could not be saved to the registry. Administrator rights are needed to "
+    "change them: start Zephyrnet as an administrator and save them again.";
 
 class MainSettingsForm : public ui::Form {
  public:
@@ -29,9 +33,12 @@ class MainSettingsForm : public ui::Form {
                                          .container = &frameStartup,
                                          .caption = "Run Program In system tray",
                                          .bounds = {16, 64, 384, 22}}};
+  // The Run entry is read at log-on; the tray setting when the program starts, however started.
   ui::Label lblHint{*this, {.name = "lblHint",
-                            .caption = "Changes take effect the next time Windows starts.",
-                            .bounds = {12, 132, 416, 20}}};
+                            .caption = "A change to the start-up entry takes effect at your next "
+                                       "log-on to Windows; the system tray setting, the next "
+                                       "time Zephyrnet starts.",
+                            .bounds = {12, 132, 416, 36}}};
   ui::CommandButton cmdSave{*this, {.name = "cmdSave", .caption = "&Save",
                                     .bounds = {332, 200, 96, 28}}};
 
@@ -44,8 +51,9 @@ class MainSettingsForm : public ui::Form {
   void cmdSave_Click();
 
   void LoadMainSettings();
-  void SaveMainSettings();
-  void WriteRunEntry();
+  // Writes both values and the Run entry, or puts back what was stored: true when all was written.
+  bool SaveMainSettings();
+  RegStatus WriteRunEntry();
   // The one place that decides whether Save is enabled.
   void SetSettingsDirty(bool dirty);
   std::string SettingsKey() const;

@@ -275,9 +275,15 @@ void Program::OnCommand(std::string_view command, std::string_view) {
   } else if (command == "IDC_FS_networkSetting") {
     OpenNetworkSettings(ports_.shell, os_.code);
   } else if (command == "IDC_FS_restart") {
+    // Windows may refuse; until it has granted the restart the program stays as it was, its
+    // panels loaded and its icon in the tray.
+    if (!RestartWindows(ports_.shell)) {
+      Message(kRestartRefusedMessage, kMbOk | kMbIconWarning);
+      return;
+    }
     endProgram(kUnloadOrder);
     if (tray_) tray_->Show(false);
-    RestartWindows(ports_.shell);
+    if (host_) host_->EndProgram();
   }
 }
 

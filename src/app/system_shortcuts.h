@@ -32,6 +32,11 @@ std::uint32_t OpenSystemProperties(ShellPort& shell);
 std::uint32_t OpenNetworkSettings(ShellPort& shell, OsCode osCode);
 
 // Asks Windows to restart (not shut down, not log off), after enabling the privilege it needs.
+// True when Windows has accepted the request.
 bool RestartWindows(ShellPort& shell);
+
+inline constexpr char kRestartRefusedMessage[] =
+    "Windows did not allow Zephyrnet to restart it. Restart Windows yourself so that the new "
+    "settings take effect.";
 
 }  // namespace zephyr

@@ -87,8 +87,8 @@ bool ParseBackupTime(std::string_view text, LocalDateTime& taken);
 std::string SerializeBackup(const BackupFile& backup);
 
 // Reads the values a backup of `osCode`'s family records from the registry now. Values the
-// registry does not hold are 0. Fails (with the reason) only for a subkey name that a backup file
-// could not carry.
+// registry does not hold are 0. Adapters whose names a backup cannot carry are left out (the apply
+// leaves them alone and tells), so a snapshot is always whole.
 struct Snapshot {
   BackupFile backup;
   std::string error;

@@ -1,5 +1,6 @@
 #include "backup/backup_layout.h"
 
+#include "platform/registry.h"
 #include "tuning/registry_layout.h"
 
 namespace zephyr::backup_layout {
@@ -71,6 +72,32 @@ std::span<const EntrySpec> PerAdapterEntries(OsCode osCode) {
   if (IsWin9xFamily(osCode)) return k9xPerAdapter;
   if (IsNtFamily(osCode)) return kNtPerAdapter;
   return {};
+}
+
+bool IsAdapterName(std::string_view name) {
+  constexpr std::size_t kLongestKeyName = 255;
+  if (name.empty() || name.size() > kLongestKeyName || name == "." || name == "..") return false;
+  for (const char c : name) {
+    if (c == '\\' || c == '"' || static_cast<unsigned char>(c) < 0x20) return false;
+  }
+  return true;
+}
+
+AdapterList ListAdapters(RegistryPort& registry, OsCode osCode) {
+  AdapterList adapters;
+  if (!IsWin9xFamily(osCode) && !IsNtFamily(osCode)) return adapters;
+  SubkeyList listed = ListSubkeys(registry, kHKeyLocalMachine,
+                                  IsNtFamily(osCode) ? layout::kInterfacesKey
+                                                     : layout::kNetTransKey);
+  adapters.skipped = listed.unreadable;
+  for (std::string& name : listed.names) {
+    if (IsAdapterName(name)) {
+      adapters.names.push_back(std::move(name));
+    } else {
+      ++adapters.skipped;
+    }
+  }
+  return adapters;
 }
 
 }  // namespace zephyr::backup_layout

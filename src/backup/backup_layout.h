@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
@@ -35,5 +37,20 @@ struct GroupSpec {
 std::span<const GroupSpec> FixedGroups(OsCode osCode);
 // The entry names of every per-adapter group (two each).
 std::span<const EntrySpec> PerAdapterEntries(OsCode osCode);
+
+// The one rule for an adapter's name (a transport of the 9x network class, an interface of the NT
+// TCP/IP parameters), shared by the writer, the apply and the restore, so an apply never writes a
+// backup that its own restore refuses: a single key name that stays one key below the list it
+// came from (no separator, no relative step, no control character, at most 255 characters) and
+// that a backup file can carry on one line between quotation marks.
+bool IsAdapterName(std::string_view name);
+
+// The adapters of the family's list key now. Those whose names cannot be read, or break the rule
+// above, are skipped: neither backed up nor tuned.
+struct AdapterList {
+  std::vector<std::string> names;
+  int skipped = 0;
+};
+AdapterList ListAdapters(RegistryPort& registry, OsCode osCode);
 
 }  // namespace zephyr::backup_layout

@@ -188,18 +188,29 @@ void BackupManagerForm::cmdRestore_Click() {
                            result.reason + "). Nothing was changed.",
                        kMbOk | kMbIconError);
       break;
-    case RestoreResult::Outcome::kRestored:
+    case RestoreResult::Outcome::kRestored: {
+      std::string told;
       if (result.failedWrites > 0) {
         const std::string count = result.failedWrites == 1
                                       ? "1 value"
                                       : std::to_string(result.failedWrites) + " values";
-        program_.Message(count + " of " + name +
-                             " could not be written to the registry. Administrator rights are "
-                             "needed: start Zephyrnet as an administrator and restore it "
-                             "again.\r\n\r\nAll other values were restored.",
-                         kMbOk | kMbIconWarning);
+        told = count + " of " + name +
+               " could not be written to the registry. Administrator rights are needed: start "
+               "Zephyrnet as an administrator and restore it again.\r\n\r\n";
+      }
+      if (result.skippedGroups > 0) {
+        const bool one = result.skippedGroups == 1;
+        told += (one ? std::string("1 network adapter group") :
+                       std::to_string(result.skippedGroups) + " network adapter groups") +
+                " of " + name + (one ? " was skipped: it names" : " were skipped: they name") +
+                " network adapter keys that are not on this system now, or come after the "
+                "first " + std::to_string(kMostAdapterGroups) + " such groups.\r\n\r\n";
+      }
+      if (!told.empty()) {
+        program_.Message(told + "All other values were restored.", kMbOk | kMbIconWarning);
       }
       break;
+    }
   }
   program_.ReturnMovieHome();
 }

@@ -154,17 +154,9 @@ Snapshot TakeSnapshot(RegistryPort& registry, OsCode osCode, const LocalDateTime
     snapshot.backup.groups.push_back(std::move(group));
   }
 
+  // Adapters whose names break the shared rule are left out here and left alone by the apply.
   const bool nt = IsNtFamily(osCode);
-  const auto subkeys = EnumerateSubkeys(registry, kHKeyLocalMachine,
-                                        nt ? layout::kInterfacesKey : layout::kNetTransKey);
-  for (const std::string& name : subkeys.value_or(std::vector<std::string>{})) {
-    // The file keeps names between quotation marks, one per line.
-    if (name.find_first_of("\"\r\n") != std::string::npos) {
-      snapshot.error = "The network key \"" + name +
-                       "\" has a name that a backup file cannot hold, so its values cannot be "
-                       "saved.";
-      return snapshot;
-    }
+  for (const std::string& name : backup_layout::ListAdapters(registry, osCode).names) {
     if (nt) {
       snapshot.backup.groups.push_back(AdapterGroup(registry, reg, osCode, layout::InterfaceKey(name)));
       snapshot.backup.groups.push_back(

@@ -10,9 +10,6 @@
 namespace zephyr {
 namespace {
 
-// The longest key name the registry allows, and the buffer the writer lists adapters with.
-constexpr std::size_t kLongestKeyName = 255;
-
 char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Registry names compare without regard to case.
@@ -28,16 +25,6 @@ bool StartsWithName(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
 }
 
-// An adapter's name must stay one key below the list it came from: a separator, a relative
-// step or a control character (the platform ends a name at NUL) would reach another key.
-bool IsSingleKeyName(std::string_view name) {
-  if (name.empty() || name.size() > kLongestKeyName || name == "." || name == "..") return false;
-  for (const char c : name) {
-    if (c == '\\' || static_cast<unsigned char>(c) < 0x20) return false;
-  }
-  return true;
-}
-
 std::string Shown(std::string_view text) {
   constexpr std::size_t kLongest = 80;
   return "\"" + std::string(text.substr(0, kLongest)) + (text.size() > kLongest ? "...\"" : "\"");
@@ -50,12 +37,23 @@ struct PlannedWrite {
   std::uint32_t value = 0;
 };
 
+// One adapter's groups (one transport key on the 9x family; the interface key and the adapter's
+// own TCP/IP key on the NT family), written only where the adapter exists now.
+struct PlannedAdapter {
+  std::vector<std::vector<PlannedWrite>> groups;
+};
+
+struct Plan {
+  std::vector<PlannedWrite> fixed;
+  std::vector<PlannedAdapter> adapters;
+};
+
 class RestorePlan {
  public:
   RestorePlan(const BackupFile& backup, OsCode osCode) : backup_(backup), osCode_(osCode) {}
 
   // The writes the file calls for, in file order, or nothing with the reason set.
-  std::optional<std::vector<PlannedWrite>> Make() {
+  std::optional<Plan> Make() {
     const auto fixed = backup_layout::FixedGroups(osCode_);
     if (fixed.empty()) return Refuse("this system's Windows version has no backup layout");
     const auto& groups = backup_.groups;
@@ -66,7 +64,8 @@ class RestorePlan {
         return Refuse("group " + std::to_string(i + 1) + " names the key " +
                       Shown(groups[i].keyPath) + " where " + Shown(spec.keyPath) + " belongs");
       }
-      if (!Entries(groups[i], spec.entries, spec.hive, std::string(spec.keyPath))) {
+      if (!Entries(groups[i], spec.entries, spec.hive, std::string(spec.keyPath),
+                   plan_.fixed)) {
         return std::nullopt;
       }
     }
@@ -75,7 +74,7 @@ class RestorePlan {
       const bool planned = nt ? Interface(i) : Transport(groups[i]);
       if (!planned) return std::nullopt;
     }
-    return std::move(writes_);
+    return std::move(plan_);
   }
 
   const std::string& reason() const { return reason_; }
@@ -94,7 +93,7 @@ class RestorePlan {
   // The entries of a group must be the layout's, in its order; they are written under the
   // program's own spelling of the key.
   bool Entries(const BackupGroup& group, std::span<const backup_layout::EntrySpec> specs,
-               RegKey hive, const std::string& keyPath) {
+               RegKey hive, const std::string& keyPath, std::vector<PlannedWrite>& writes) {
     if (group.entries.size() != specs.size()) {
       Refuse("the key " + Shown(group.keyPath) + " holds " + std::to_string(group.entries.size()) +
              " values instead of " + std::to_string(specs.size()));
@@ -107,7 +106,7 @@ class RestorePlan {
                " belongs");
         return false;
       }
-      writes_.push_back({hive, keyPath, std::string(specs[i].valueName), group.entries[i].value});
+      writes.push_back({hive, keyPath, std::string(specs[i].valueName), group.entries[i].value});
     }
     return true;
   }
@@ -117,9 +116,10 @@ class RestorePlan {
     const std::string prefix = std::string(layout::kNetTransKey) + "\\";
     if (!StartsWithName(group.keyPath, prefix)) return Foreign(group);
     const std::string_view name = std::string_view(group.keyPath).substr(prefix.size());
-    if (!IsSingleKeyName(name)) return Foreign(group);
+    if (!backup_layout::IsAdapterName(name)) return Foreign(group);
+    PlannedAdapter& adapter = plan_.adapters.emplace_back();
     return Entries(group, backup_layout::PerAdapterEntries(osCode_), kHKeyLocalMachine,
-                   layout::TransportKey(name));
+                   layout::TransportKey(name), adapter.groups.emplace_back());
   }
 
   // NT family: each interface as two groups, its key under Interfaces and then the adapter's own
@@ -129,7 +129,7 @@ class RestorePlan {
     const std::string prefix = std::string(layout::kInterfacesKey) + "\\";
     if (!StartsWithName(listed.keyPath, prefix)) return Foreign(listed);
     const std::string_view name = std::string_view(listed.keyPath).substr(prefix.size());
-    if (!IsSingleKeyName(name)) return Foreign(listed);
+    if (!backup_layout::IsAdapterName(name)) return Foreign(listed);
     if (index + 1 >= backup_.groups.size()) {
       Refuse("the interface " + Shown(name) + " lacks its group under " +
              Shown(layout::AdapterTcpipKey(name)));
@@ -138,15 +138,60 @@ class RestorePlan {
     const BackupGroup& own = backup_.groups[index + 1];
     if (!SameName(own.keyPath, layout::AdapterTcpipKey(name))) return Foreign(own);
     const auto entries = backup_layout::PerAdapterEntries(osCode_);
-    return Entries(listed, entries, kHKeyLocalMachine, layout::InterfaceKey(name)) &&
-           Entries(own, entries, kHKeyLocalMachine, layout::AdapterTcpipKey(name));
+    PlannedAdapter& adapter = plan_.adapters.emplace_back();
+    adapter.groups.resize(2);
+    return Entries(listed, entries, kHKeyLocalMachine, layout::InterfaceKey(name),
+                   adapter.groups[0]) &&
+           Entries(own, entries, kHKeyLocalMachine, layout::AdapterTcpipKey(name),
+                   adapter.groups[1]);
   }
 
   const BackupFile& backup_;
   OsCode osCode_;
-  std::vector<PlannedWrite> writes_;
+  Plan plan_;
   std::string reason_;
 };
+
+// Writes one value as the family stores it: REG_DWORD on the NT family, decimal REG_SZ on 9x.
+RegStatus WriteValue(RegistryPort& registry, bool nt, RegKey key, const PlannedWrite& write) {
+  return nt ? SetValueInKey(registry, key, write.valueName, kRegDword, RegistryValue(write.value),
+                            false)
+            : SetValueInKey(registry, key, write.valueName, kRegSz,
+                            RegistryValue(std::to_string(write.value)), false);
+}
+
+void Count(RegStatus status, std::size_t values, RestoreResult& result) {
+  if (status == kErrorSuccess) {
+    result.valuesWritten += values;
+  } else {
+    result.failedWrites += values;
+  }
+}
+
+// The adapter groups go only into keys that exist now: a crafted file cannot make the restore
+// create keys, and one that names another service finds no interface of that name. The first
+// group's key is the adapter's own entry in the list it was taken from.
+void WriteAdapter(RegistryPort& registry, bool nt, const PlannedAdapter& adapter,
+                  RestoreResult& result) {
+  for (std::size_t g = 0; g < adapter.groups.size(); ++g) {
+    const std::vector<PlannedWrite>& group = adapter.groups[g];
+    ScopedRegKey key(registry);
+    const RegStatus opened = registry.OpenKeyEx(kHKeyLocalMachine, group.front().keyPath,
+                                                kKeySetValue, key.Receive());
+    if (opened == kErrorFileNotFound) {
+      result.skippedGroups += g == 0 ? adapter.groups.size() : 1;
+      if (g == 0) return;
+      continue;
+    }
+    if (opened != kErrorSuccess) {
+      Count(opened, group.size(), result);
+      continue;
+    }
+    for (const PlannedWrite& write : group) {
+      Count(WriteValue(registry, nt, key.get(), write), 1, result);
+    }
+  }
+}
 
 }  // namespace
 
@@ -164,23 +209,28 @@ RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupF
     result.reason = kOtherOperatingSystemMessage;
     return result;
   }
-  RestorePlan plan(backup, osCode);
-  const auto writes = plan.Make();
-  if (!writes) {
-    result.reason = plan.reason();
+  RestorePlan planner(backup, osCode);
+  const auto plan = planner.Make();
+  if (!plan) {
+    result.reason = planner.reason();
     return result;
   }
   const bool nt = IsNtFamily(osCode);
-  for (const PlannedWrite& write : *writes) {
-    const RegStatus status =
-        nt ? SetRegistryValue(registry, write.hive, write.keyPath, write.valueName, kRegDword,
-                              RegistryValue(write.value), false)
-           : SetRegistryValue(registry, write.hive, write.keyPath, write.valueName, kRegSz,
-                              RegistryValue(std::to_string(write.value)), false);
-    if (status == kErrorSuccess) {
-      ++result.valuesWritten;
+  for (const PlannedWrite& write : plan->fixed) {
+    // The fixed groups are the program's own keys, made where missing as an apply makes them.
+    ScopedRegKey key(registry);
+    const RegStatus opened =
+        registry.CreateKeyEx(write.hive, write.keyPath, kKeyWriteAndRead, key.Receive());
+    Count(opened == kErrorSuccess ? WriteValue(registry, nt, key.get(), write) : opened, 1,
+          result);
+  }
+  std::size_t groups = 0;
+  for (const PlannedAdapter& adapter : plan->adapters) {
+    groups += adapter.groups.size();
+    if (groups > kMostAdapterGroups) {
+      result.skippedGroups += adapter.groups.size();
     } else {
-      ++result.failedWrites;
+      WriteAdapter(registry, nt, adapter, result);
     }
   }
   result.outcome = RestoreResult::Outcome::kRestored;

@@ -4,7 +4,11 @@
 // file of another system or a file that names keys outside the backup layout changes nothing.
 // A file is accepted only when its groups are exactly those its writer produces for this system:
 // the fixed groups of the family (key paths without regard to case, value names in their order),
-// then the per-adapter groups, whose adapter name is a single key name.
+// then the per-adapter groups, whose adapter names follow the writer's rule.
+//
+// An accepted file still cannot make the registry grow: adapter groups are written only into the
+// keys of adapters that exist now (opened, never created), at most kMostAdapterGroups of them; the
+// others are skipped and counted.
 #pragma once
 
 #include <cstddef>
@@ -18,12 +22,15 @@
 
 namespace zephyr {
 
+// Far above the adapters of any real system: 256 NT interfaces or 512 9x transports.
+inline constexpr std::size_t kMostAdapterGroups = 512;
+
 inline constexpr char kOtherOperatingSystemMessage[] =
     "This backup file was taken from another operating system!!";
 
 struct RestoreResult {
   enum class Outcome {
-    kRestored,     // every value was handed to the registry; some writes may have failed
+    kRestored,     // written; some writes may have failed and some adapter groups been skipped
     kOtherSystem,  // the file was taken on another operating system; nothing was written
     kRefused,      // the file could not be read or is not a backup of this layout; nothing written
   };
@@ -31,6 +38,9 @@ struct RestoreResult {
   std::string reason;  // why the file was refused
   std::size_t valuesWritten = 0;
   std::size_t failedWrites = 0;
+  // Adapter groups not written: their adapter is not on this system now, their key is missing, or
+  // they come after the first kMostAdapterGroups.
+  std::size_t skippedGroups = 0;
 
   bool ok() const { return outcome == Outcome::kRestored; }
 };

@@ -27,8 +27,18 @@ std::string CRegisterValueName(std::string_view sKey) {
   return sKey == "*" ? std::string() : std::string(sKey);
 }
 
-// The buffer GetSettingString reads into: longer data are not readable through it.
+// The buffer GetSettingString reads into first; longer data are read again into one of their size.
 constexpr std::uint32_t kSettingBufferSize = 255;
+
+// A key name is at most 255 characters; the buffer that fetches one also holds its NUL.
+constexpr std::uint32_t kKeyNameCapacity = 256;
+
+// A text value's characters: a terminating NUL is dropped, but data written without one keep
+// their last character ("1460" stays 1460).
+std::string TextOf(std::string data) {
+  if (!data.empty() && data.back() == '\0') data.pop_back();
+  return data;
+}
 
 }  // namespace
 
@@ -49,19 +59,18 @@ std::optional<std::uint32_t> RegistryValue::DwordBits() const {
   return static_cast<std::uint32_t>(*number);
 }
 
-void SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
-                       std::string_view valueName, const RegistryValue& value) {
+RegStatus SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
+                            std::string_view valueName, const RegistryValue& value) {
   ScopedRegKey key(registry);
-  if (registry.CreateKeyEx(hive, std::string(keyPath), kKeyAllAccess, key.Receive()) !=
-      kErrorSuccess) {
-    return;
-  }
-  WriteSz(registry, key.get(), valueName, value.Text());
+  const RegStatus opened =
+      registry.CreateKeyEx(hive, std::string(keyPath), kKeyAllAccess, key.Receive());
+  if (opened != kErrorSuccess) return opened;
+  return WriteSz(registry, key.get(), valueName, value.Text());
 }
 
-void SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
-                        std::string_view valueName, const RegistryValue& value) {
-  SaveSettingString(registry, kHKeyLocalMachine, keyPath, valueName, value);
+RegStatus SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
+                             std::string_view valueName, const RegistryValue& value) {
+  return SaveSettingString(registry, kHKeyLocalMachine, keyPath, valueName, value);
 }
 
 std::optional<std::string> QuerySettingString(RegistryPort& registry, RegKey hive,
@@ -71,15 +80,20 @@ std::optional<std::string> QuerySettingString(RegistryPort& registry, RegKey hiv
   if (registry.OpenKeyEx(hive, std::string(keyPath), kKeyRead, key.Receive()) != kErrorSuccess) {
     return std::nullopt;
   }
-  std::uint8_t buffer[kSettingBufferSize] = {};
+  const std::string name(valueName);
+  std::string data(kSettingBufferSize, '\0');
   std::uint32_t size = kSettingBufferSize;
-  if (registry.QueryValueEx(key.get(), std::string(valueName), nullptr, buffer, &size) !=
-      kErrorSuccess) {
-    return std::nullopt;
+  RegStatus status = registry.QueryValueEx(key.get(), name, nullptr,
+                                           reinterpret_cast<std::uint8_t*>(data.data()), &size);
+  // The value may grow between two queries; a few tries are enough for any real writer.
+  for (int attempt = 0; status == kErrorMoreData && attempt < 3; ++attempt) {
+    data.assign(size, '\0');
+    status = registry.QueryValueEx(key.get(), name, nullptr,
+                                   reinterpret_cast<std::uint8_t*>(data.data()), &size);
   }
-  // The data end with the terminating NUL, which the count includes; no data at all read as "".
-  const std::uint32_t length = size == 0 ? 0 : std::min(size, kSettingBufferSize) - 1;
-  return std::string(reinterpret_cast<const char*>(buffer), length);
+  if (status != kErrorSuccess) return std::nullopt;
+  data.resize(std::min<std::size_t>(size, data.size()));
+  return TextOf(std::move(data));
 }
 
 std::string GetSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
@@ -101,38 +115,54 @@ RegStatus SetRegistryValue(RegistryPort& registry, RegKey hive, std::string_view
   const RegStatus opened =
       registry.CreateKeyEx(hive, std::string(keyPath), kKeyWriteAndRead, key.Receive());
   if (opened != kErrorSuccess) return opened;
+  return SetValueInKey(registry, key.get(), valueName, valueType, value, deleteValue);
+}
 
+RegStatus SetValueInKey(RegistryPort& registry, RegKey key, std::string_view valueName,
+                        std::uint32_t valueType, const RegistryValue& value, bool deleteValue) {
   if (valueType != kRegSz && valueType != kRegDword) return kErrorSuccess;
-  if (deleteValue) return registry.DeleteValue(key.get(), std::string(valueName));
+  if (deleteValue) return registry.DeleteValue(key, std::string(valueName));
 
-  if (valueType == kRegSz) return WriteSz(registry, key.get(), valueName, value.Text());
+  if (valueType == kRegSz) return WriteSz(registry, key, valueName, value.Text());
 
   const auto bits = value.DwordBits();
   if (!bits) return kErrorInvalidParameter;
   const std::uint8_t data[4] = {
       static_cast<std::uint8_t>(*bits), static_cast<std::uint8_t>(*bits >> 8),
       static_cast<std::uint8_t>(*bits >> 16), static_cast<std::uint8_t>(*bits >> 24)};
-  return registry.SetValueEx(key.get(), std::string(valueName), kRegDword, data, sizeof data);
+  return registry.SetValueEx(key, std::string(valueName), kRegDword, data, sizeof data);
+}
+
+SubkeyList ListSubkeys(RegistryPort& registry, RegKey hive, std::string_view listPath) {
+  SubkeyList list;
+  ScopedRegKey key(registry);
+  if (registry.OpenKey(hive, std::string(listPath), key.Receive()) != kErrorSuccess) return list;
+  list.opened = true;
+  const RegKey listed = key.get();
+  if (listed == hive) key.Release();
+
+  for (std::uint32_t index = 0;; ++index) {
+    char name[kKeyNameCapacity];
+    std::uint32_t length = kKeyNameCapacity;
+    const RegStatus status = registry.EnumKeyEx(listed, index, name, &length);
+    if (status == kErrorNoMoreItems) break;
+    if (status == kErrorSuccess) {
+      list.names.emplace_back(name, std::min(length, kKeyNameCapacity - 1));
+      continue;
+    }
+    ++list.unreadable;
+    // Only a name too long for the buffer is one subkey's own trouble; anything else (a key
+    // deleted meanwhile, access withdrawn) would answer the same for every further index.
+    if (status != kErrorMoreData) break;
+  }
+  return list;
 }
 
 std::optional<std::vector<std::string>> EnumerateSubkeys(RegistryPort& registry, RegKey hive,
                                                          std::string_view listPath) {
-  ScopedRegKey key(registry);
-  if (registry.OpenKey(hive, std::string(listPath), key.Receive()) != kErrorSuccess) {
-    return std::nullopt;
-  }
-  const RegKey list = key.get();
-  if (list == hive) key.Release();
-
-  constexpr std::uint32_t kNameCapacity = 255;
-  std::vector<std::string> names;
-  for (std::uint32_t index = 0;; ++index) {
-    char name[kNameCapacity];
-    std::uint32_t length = kNameCapacity;
-    if (registry.EnumKeyEx(list, index, name, &length) != kErrorSuccess) break;
-    names.emplace_back(name, std::min(length, kNameCapacity));
-  }
-  return names;
+  SubkeyList list = ListSubkeys(registry, hive, listPath);
+  if (!list.opened) return std::nullopt;
+  return std::move(list.names);
 }
 
 std::string CRegister::TrimSlashes(std::string_view path) {
@@ -175,8 +205,7 @@ std::string CRegister::REGGetSetting(RegKey regHKEY, std::string_view sSection,
                                      std::string_view sKey, std::string_view sDefault) {
   auto data = ReadValueBytes(regHKEY, sSection, sKey);
   if (!data || data->empty()) return std::string(sDefault);
-  data->pop_back();  // the terminating NUL
-  return std::move(*data);
+  return TextOf(std::move(*data));
 }
 
 bool CRegister::REGSaveSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey,
@@ -217,12 +246,11 @@ std::vector<std::string> CRegister::GetAllKeys(RegKey hKey, std::string_view str
   const RegKey enumerated = key.get();
   if (enumerated == hKey) key.Release();
 
-  constexpr std::uint32_t kNameCapacity = 255;
   for (std::uint32_t index = 0;; ++index) {
-    char name[kNameCapacity];
+    char name[kKeyNameCapacity];
     std::fill(std::begin(name), std::end(name), ' ');
-    if (registry_.EnumKey(enumerated, index, name, kNameCapacity) != kErrorSuccess) break;
-    const std::string_view whole(name, kNameCapacity);
+    if (registry_.EnumKey(enumerated, index, name, kKeyNameCapacity) != kErrorSuccess) break;
+    const std::string_view whole(name, kKeyNameCapacity);
     names.emplace_back(whole.substr(0, whole.find('\0')));
   }
   return names;
@@ -232,10 +260,17 @@ double CRegister::myREGGetSetting(RegKey regHKEY, std::string_view sSection,
                                   std::string_view sKey) {
   const auto data = ReadValueBytes(regHKEY, sSection, sKey);
   if (!data) return 0;
+  // Zero bytes add nothing, however far up they are; a number beyond what a double holds stays at
+  // the largest one instead of becoming infinite (and, times a zero byte, not a number at all).
+  constexpr double kLargest = std::numeric_limits<double>::max();
   double number = 0;
   double weight = 1;
   for (const char byte : *data) {
-    number += static_cast<double>(static_cast<unsigned char>(byte)) * weight;
+    const auto digit = static_cast<unsigned char>(byte);
+    if (digit != 0) {
+      number += static_cast<double>(digit) * weight;
+      if (!(number <= kLargest)) return kLargest;
+    }
     weight *= 256;
   }
   return number;

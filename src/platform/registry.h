@@ -51,16 +51,16 @@ class RegistryValue {
   std::optional<std::int64_t> number_;
 };
 
-// Writes `value` as REG_SZ text under hive\keyPath\valueName, creating the key. Failures are
-// ignored.
-void SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
-                       std::string_view valueName, const RegistryValue& value);
+// Writes `value` as REG_SZ text under hive\keyPath\valueName, creating the key. Returns the
+// Win32 status, which a caller that has nothing to tell may ignore.
+RegStatus SaveSettingString(RegistryPort& registry, RegKey hive, std::string_view keyPath,
+                            std::string_view valueName, const RegistryValue& value);
 // SaveSettingString under HKEY_LOCAL_MACHINE.
-void SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
-                        std::string_view valueName, const RegistryValue& value);
+RegStatus SaveMachineSetting(RegistryPort& registry, std::string_view keyPath,
+                             std::string_view valueName, const RegistryValue& value);
 
-// The stored text (its terminating NUL dropped, the value's type ignored), or nothing when the
-// key or value is missing or the data do not fit the 255-byte buffer.
+// The stored text, whole at any length (a terminating NUL dropped, data without one kept to their
+// last character, the value's type ignored), or nothing when the key or value is missing.
 std::optional<std::string> QuerySettingString(RegistryPort& registry, RegKey hive,
                                               std::string_view keyPath,
                                               std::string_view valueName);
@@ -79,10 +79,23 @@ std::string GetMachineSetting(RegistryPort& registry, std::string_view keyPath,
 RegStatus SetRegistryValue(RegistryPort& registry, RegKey hive, std::string_view keyPath,
                            std::string_view valueName, std::uint32_t valueType,
                            const RegistryValue& value, bool deleteValue);
+// SetRegistryValue into a key the caller has opened (with KEY_SET_VALUE), for writes that must
+// not create their key.
+RegStatus SetValueInKey(RegistryPort& registry, RegKey key, std::string_view valueName,
+                        std::uint32_t valueType, const RegistryValue& value, bool deleteValue);
 
-// The names of the subkeys of hive\listPath, in enumeration order, through RegOpenKeyA and
-// RegEnumKeyExA with a 255-character name buffer. Nothing when the key cannot be opened. The
-// enumeration stops at the first index that reports no more items (or any other failure).
+// The subkeys of hive\listPath, in enumeration order, through RegOpenKeyA and RegEnumKeyExA with
+// a name buffer that holds the longest key name the registry allows (255 characters and the NUL).
+// A subkey whose name cannot be fetched is counted as unreadable and the listing goes on with the
+// next; it ends at the index that reports no more items, or after a failure that says nothing
+// about one name (which counts as unreadable too).
+struct SubkeyList {
+  bool opened = false;
+  std::vector<std::string> names;
+  int unreadable = 0;
+};
+SubkeyList ListSubkeys(RegistryPort& registry, RegKey hive, std::string_view listPath);
+// The names ListSubkeys finds; nothing when the key cannot be opened.
 std::optional<std::vector<std::string>> EnumerateSubkeys(RegistryPort& registry, RegKey hive,
                                                          std::string_view listPath);
 
@@ -95,7 +108,7 @@ class CRegister {
   // Deletes the value sKey of regHKEY\sSection; with an empty sKey deletes the key sSection
   // itself (not when it has subkeys). True exactly when the delete succeeded.
   bool REGDeleteSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey);
-  // The value's text (NUL dropped, type ignored), or sDefault.
+  // The value's text (a terminating NUL dropped, type ignored), or sDefault.
   std::string REGGetSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey,
                             std::string_view sDefault);
   // Writes sValue as REG_SZ text; true exactly when the write succeeded.
@@ -105,7 +118,8 @@ class CRegister {
   // the key cannot be opened.
   std::vector<std::string> GetAllKeys(RegKey hKey, std::string_view strPath);
   // The value's bytes read as an unsigned little-endian number of any length (a REG_DWORD gives
-  // its number); 0 for a missing key or value or empty data.
+  // its number), kept at the largest double when it is larger; 0 for a missing key or value or
+  // empty data.
   double myREGGetSetting(RegKey regHKEY, std::string_view sSection, std::string_view sKey);
 
   // Drops one leading and then one trailing backslash: "\a\b\" gives "a\b", "\\a" gives "\a".

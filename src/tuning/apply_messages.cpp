@@ -16,13 +16,29 @@ std::string FailedWritesMessage(int failedWrites) {
          "All other values were changed.";
 }
 
+std::string SkippedAdaptersMessage(int skippedAdapters) {
+  const bool one = skippedAdapters == 1;
+  return (one ? std::string("1 network adapter was") : std::to_string(skippedAdapters) +
+                                                             " network adapters were") +
+         " left as " + (one ? "it is: its name" : "they are: their names") +
+         " in the registry could not be read or cannot be kept in a backup file, so " +
+         (one ? "its" : "their") + " MTU and MSS were not changed.";
+}
+
 std::optional<std::string> ApplyResultMessage(const ApplyResult& result) {
   switch (result.outcome) {
     case ApplyResult::Outcome::kBackupFailed:
       return BackupFailedMessage(result.backupError);
-    case ApplyResult::Outcome::kApplied:
-      if (result.failedWrites > 0) return FailedWritesMessage(result.failedWrites);
-      return std::nullopt;
+    case ApplyResult::Outcome::kApplied: {
+      std::string message;
+      if (result.failedWrites > 0) message = FailedWritesMessage(result.failedWrites);
+      if (result.skippedAdapters > 0) {
+        if (!message.empty()) message += "\r\n\r\n";
+        message += SkippedAdaptersMessage(result.skippedAdapters);
+      }
+      if (message.empty()) return std::nullopt;
+      return message;
+    }
     case ApplyResult::Outcome::kNotApplied:
       break;
   }

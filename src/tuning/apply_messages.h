@@ -16,6 +16,8 @@ inline constexpr std::string_view kProgramTitle = "Zephyrnet";
 std::string BackupFailedMessage(std::string_view reason);
 // Some values could not be written; the others were.
 std::string FailedWritesMessage(int failedWrites);
+// Some network adapters were left as they are.
+std::string SkippedAdaptersMessage(int skippedAdapters);
 
 // The message an apply calls for, if any.
 std::optional<std::string> ApplyResultMessage(const ApplyResult& result);

@@ -1,6 +1,7 @@
 #include "tuning/tuning_params.h"
 
 #include "backup/backup_file.h"
+#include "backup/backup_layout.h"
 #include "platform/registry.h"
 #include "tuning/registry_layout.h"
 
@@ -110,11 +111,11 @@ ApplyResult ApplyTuningSet(const TuningParams& params, const TuningTarget& targe
   result.outcome = ApplyResult::Outcome::kApplied;
   result.backupFile = backup.file;
 
-  const std::string_view listKey =
-      IsNtFamily(target.osCode) ? layout::kInterfacesKey : layout::kNetTransKey;
-  const auto subkeys = EnumerateSubkeys(target.registry, kHKeyLocalMachine, listKey);
-  for (const TuningWrite& write :
-       PlanTuningWrites(params, target.osCode, subkeys.value_or(std::vector<std::string>{}))) {
+  // The same adapters the backup holds: one whose name cannot be read or backed up is not touched.
+  const backup_layout::AdapterList adapters =
+      backup_layout::ListAdapters(target.registry, target.osCode);
+  result.skippedAdapters = adapters.skipped;
+  for (const TuningWrite& write : PlanTuningWrites(params, target.osCode, adapters.names)) {
     const RegStatus status = SetRegistryValue(target.registry, write.hive, write.keyPath,
                                               write.valueName, write.type, write.value,
                                               write.remove);

@@ -72,6 +72,9 @@ struct ApplyResult {
   std::string backupError;           // why no backup could be written
   int writes = 0;                    // registry writes and removals attempted
   int failedWrites = 0;              // of those, the ones the registry refused
+  // Network adapters left untouched, because their names could not be read or a backup could not
+  // carry them; each is a failure the user is told of.
+  int skippedAdapters = 0;
 
   bool Changed() const { return outcome == Outcome::kApplied; }
 };

@@ -160,13 +160,12 @@ TEST_P(RegistryContract, SettingStringsReadBackExactlyOrGiveTheDefault) {
             "dflt");
   EXPECT_EQ(GetSettingString(Port(), kHKeyCurrentUser, key, "Missing", "dflt"), "dflt");
 
-  // The reader's buffer holds 255 bytes: 254 characters and the NUL fit, one more does not.
-  const std::string fits(254, 'a');
-  const std::string tooLong(255, 'b');
-  SaveSettingString(Port(), kHKeyCurrentUser, key, "Fits", fits);
-  SaveSettingString(Port(), kHKeyCurrentUser, key, "TooLong", tooLong);
-  EXPECT_EQ(GetSettingString(Port(), kHKeyCurrentUser, key, "Fits", "dflt"), fits);
-  EXPECT_EQ(GetSettingString(Port(), kHKeyCurrentUser, key, "TooLong", "dflt"), "dflt");
+  // Texts of any length read whole, on either side of the first buffer's 255 bytes.
+  for (const std::string& text : {std::string(254, 'a'), std::string(255, 'b'),
+                                  std::string(1000, 'c')}) {
+    SaveSettingString(Port(), kHKeyCurrentUser, key, "Long", text);
+    EXPECT_EQ(GetSettingString(Port(), kHKeyCurrentUser, key, "Long", "dflt"), text);
+  }
 
   // A REG_SZ with no data at all is the empty text, not the default.
   ScopedRegKey raw(Port());
@@ -174,6 +173,16 @@ TEST_P(RegistryContract, SettingStringsReadBackExactlyOrGiveTheDefault) {
             kErrorSuccess);
   ASSERT_EQ(Port().SetValueEx(raw.get(), "Empty", kRegSz, nullptr, 0), kErrorSuccess);
   EXPECT_EQ(GetSettingString(Port(), kHKeyCurrentUser, key, "Empty", "dflt"), "");
+
+  // Data written without a NUL keep their last character. The byte after the counted ones is not
+  // a NUL, or the registry would count it in for the writer.
+  const char noNul[] = "14609";
+  ASSERT_EQ(Port().SetValueEx(raw.get(), "NoNul", kRegSz,
+                              reinterpret_cast<const std::uint8_t*>(noNul), 4),
+            kErrorSuccess);
+  EXPECT_EQ(ReadRaw(key, "NoNul")->data, (Bytes{'1', '4', '6', '0'}));
+  EXPECT_EQ(GetSettingString(Port(), kHKeyCurrentUser, key, "NoNul", "dflt"), "1460");
+  EXPECT_EQ(CRegister(Port()).REGGetSetting(kHKeyCurrentUser, key, "NoNul", "dflt"), "1460");
 }
 
 TEST_P(RegistryContract, QueriesReportSizesAndShortBuffers) {
@@ -271,6 +280,18 @@ TEST_P(RegistryContract, SubkeysEnumerateInAStableSortedOrder) {
   length = sizeof name;
   EXPECT_EQ(Port().EnumKeyEx(opened.get(), 5, name, &length), kErrorNoMoreItems);
   EXPECT_EQ(Port().EnumKey(opened.get(), 5, name, sizeof name), kErrorNoMoreItems);
+
+  // A buffer needs room for the NUL: one the name's length is too small, and says so; the next
+  // index answers as before. (Wine refuses to make keys of the longest length Windows allows, so
+  // a 255-character name is checked on the fake alone.)
+  length = 4;
+  EXPECT_EQ(Port().EnumKeyEx(opened.get(), 3, name, &length), kErrorMoreData);
+  length = 5;
+  ASSERT_EQ(Port().EnumKeyEx(opened.get(), 3, name, &length), kErrorSuccess);
+  EXPECT_EQ(std::string(name, length), "{a1}");
+  length = sizeof name;
+  ASSERT_EQ(Port().EnumKeyEx(opened.get(), 4, name, &length), kErrorSuccess);
+  EXPECT_EQ(std::string(name, length), "{C2}");
 }
 
 TEST_P(RegistryContract, APathMayNotStartWithASlashButRepeatedSlashesInsideCountAsOne) {

@@ -24,6 +24,8 @@ class FakeShell final : public ShellPort {
   std::vector<Started> started;
   // Every call in order: "open FILE", "start LINE", "privilege", "exit FLAGS REASON".
   std::vector<std::string> calls;
+  // Whether Windows grants a request to end the session.
+  bool grantEndSession = true;
 
   std::intptr_t OpenDocument(std::uintptr_t owner, const std::string& file,
                              const std::string& parameters, const std::string& directory,
@@ -43,7 +45,7 @@ class FakeShell final : public ShellPort {
   }
   bool EndWindowsSession(std::uint32_t flags, std::uint32_t reason) override {
     calls.push_back("exit " + std::to_string(flags) + " " + std::to_string(reason));
-    return true;
+    return grantEndSession;
   }
 };
 

@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "backup/backup_file.h"
+#include "platform/registry.h"
 #include "backup/backup_list_index.h"
 #include "backup/backup_manager_form.h"
 #include "fakes/fake_program.h"
@@ -256,6 +257,7 @@ TEST_F(BackupManager, ColumnsSortByDateAndTimeValuesAlternatingFromAscending) {
 TEST_F(BackupManager, RestoreAsksThenWritesTheFileAndReturnsTheMovieHome) {
   Start();
   registry.CreatePath(kHKeyLocalMachine, layout::InterfaceKey("{A}"));
+  registry.CreatePath(kHKeyLocalMachine, layout::AdapterTcpipKey("{A}"));
   WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
   ShowPanel();
   ASSERT_TRUE(ClickFile("001.BCK"));
@@ -276,6 +278,14 @@ TEST_F(BackupManager, RestoreAsksThenWritesTheFileAndReturnsTheMovieHome) {
             (StoredValue{kRegDword, {1, 0, 0, 0}}));
   EXPECT_TRUE(MovieToldHome());
   EXPECT_TRUE(program->mainWindow().MovieInFront());
+
+  // An adapter that has gone since is skipped, and the user is told.
+  ASSERT_TRUE(CRegister(registry).REGDeleteSetting(kHKeyLocalMachine,
+                                                   layout::AdapterTcpipKey("{A}"), ""));
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  ASSERT_EQ(dialogs.shown.size(), 4u);
+  EXPECT_EQ(dialogs.shown[3].text.rfind("1 network adapter group of 001.BCK was skipped", 0), 0u)
+      << dialogs.shown[3].text;
 }
 
 TEST_F(BackupManager, ADamagedFileIsToldAndChangesNothing) {

@@ -67,6 +67,44 @@ TEST_F(MainSettings, SavingWritesBothValuesAndAQuotedRunEntryOrRemovesIt) {
   EXPECT_TRUE(registry.HasKey(kHKeyCurrentUser, kRunKey));
 }
 
+TEST_F(MainSettings, ARefusedSaveIsToldKeepsSaveEnabledAndTheRunEntryAgreeingWithTheSetting) {
+  const struct {
+    const char* what;
+    RegKey deniedHive;
+    const char* deniedKey;
+    bool savedAsSet;
+  } cases[] = {
+      {"settings refused", kHKeyLocalMachine, "SOFTWARE", false},
+      {"Run entry refused", kHKeyCurrentUser, kRunKey, false},
+      {"Run entry removal refused", kHKeyCurrentUser, kRunKey, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry = FakeRegistry();
+    dialogs.shown.clear();
+    const std::optional<std::string> saved =
+        c.savedAsSet ? std::optional<std::string>("1") : std::nullopt;
+    if (c.savedAsSet) {
+      registry.PutString(kHKeyLocalMachine, kSettings, "chkRunMainProgram", "1");
+      registry.PutString(kHKeyCurrentUser, kRunKey, "Zephyrnet", "\"C:\\Old\\zephyrnet.exe\"");
+    }
+    registry.DenyWrites(c.deniedHive, c.deniedKey);
+    MainSettingsForm& form = Start();
+    const std::optional<std::string> entry = RunEntry();
+    ASSERT_TRUE(host->Click("chkRunMainProgram"));
+    ASSERT_TRUE(host->Click("chkRunProgramMini"));
+    ASSERT_TRUE(host->Click("cmdSave"));
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].text.find("Administrator rights"), std::string::npos);
+    EXPECT_TRUE(form.cmdSave.Enabled());
+    EXPECT_EQ(Stored("chkRunMainProgram"), saved);
+    EXPECT_EQ(Stored("chkRunProgramMini"), std::nullopt);
+    EXPECT_EQ(RunEntry(), entry);
+    EXPECT_EQ(RunEntry().has_value(), c.savedAsSet);
+  }
+}
+
 TEST_F(MainSettings, ClickingABoxBackToItsSavedStateStillLeavesSaveEnabled) {
   MainSettingsForm& form = Start();
   ASSERT_TRUE(host->Click("chkRunProgramMini"));

@@ -6,6 +6,7 @@
 
 #include "app/main_settings_form.h"
 #include "app/main_window.h"
+#include "app/system_shortcuts.h"
 #include "fakes/fake_program.h"
 #include "fakes/fake_notification_area.h"
 
@@ -181,8 +182,32 @@ TEST_F(ProgramTest, CloseUnloadsThePanelsAndEnds_RestartAsksForAReboot) {
   program.Panel(PanelId::kWizardMode);
   program.OnCommand("IDC_FS_restart");
   EXPECT_EQ(shell.calls, (Lines{"privilege", "exit 2 4294967295"}));
-  EXPECT_TRUE(other.calls.empty()) << "the restart itself ends the program";
+  EXPECT_EQ(other.calls, Lines{"end"}) << "a granted restart ends the program";
   EXPECT_FALSE(program.PanelExists(PanelId::kWizardMode));
+}
+
+TEST_F(ProgramTest, ARefusedRestartIsToldAndLeavesTheProgramAsItWas) {
+  FakeNotificationArea area;
+  ui::Tray tray(area, timers, {.hwnd = 0x99});
+  program.AttachTray(&tray);
+  ASSERT_TRUE(program.Start());
+  program.OnCommand("IDC_FS_settings");
+  const ui::Form* settings = &program.Panel(PanelId::kMainSettings);
+  shell.grantEndSession = false;
+
+  program.OnCommand("IDC_FS_restart");
+  EXPECT_EQ(shell.calls, (Lines{"privilege", "exit 2 4294967295"}));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, kRestartRefusedMessage);
+  EXPECT_TRUE(host.calls.empty());
+  for (PanelId id : kStartupOrder) EXPECT_TRUE(program.PanelExists(id));
+  EXPECT_EQ(&program.Panel(PanelId::kMainSettings), settings);
+  EXPECT_EQ(VisiblePanels(), Lines{"frmMainSettings"});
+  // The icon stays, and comes back when Explorer starts afresh.
+  EXPECT_TRUE(tray.IsVisible());
+  area.RestartTaskbar();
+  tray.TaskbarCreated();
+  EXPECT_EQ(area.IconCount(), 1u);
 }
 
 TEST_F(ProgramTest, GroupHeaderButtonsOnlySayTheyAreNotHandled) {

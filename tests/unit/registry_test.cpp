@@ -72,14 +72,14 @@ TEST(MachineSettings, WithoutAdministratorRightsWritesFailQuietlyAndReadsStillWo
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
-TEST(GetSettingString, IgnoresTheTypeAndDropsTheLastByte) {
+TEST(GetSettingString, IgnoresTheTypeAndDropsOnlyATerminatingNul) {
   FakeRegistry registry;
   registry.PutDword(kHKeyCurrentUser, "K", "Word", 0x00434241);
   registry.Put(kHKeyCurrentUser, "K", "NoNul", kRegSz, {'a', 'b'});
   EXPECT_EQ(GetSettingString(registry, kHKeyCurrentUser, "K", "Word", "d"), "ABC");
-  EXPECT_EQ(GetSettingString(registry, kHKeyCurrentUser, "K", "NoNul", "d"), "a");
+  EXPECT_EQ(GetSettingString(registry, kHKeyCurrentUser, "K", "NoNul", "d"), "ab");
   CRegister reg(registry);
-  EXPECT_EQ(reg.REGGetSetting(kHKeyCurrentUser, "K", "NoNul", "d"), "a");
+  EXPECT_EQ(reg.REGGetSetting(kHKeyCurrentUser, "K", "NoNul", "d"), "ab");
   // Empty data are no value at all for CRegister.
   registry.Put(kHKeyCurrentUser, "K", "Empty", kRegSz, {});
   EXPECT_EQ(reg.REGGetSetting(kHKeyCurrentUser, "K", "Empty", "d"), "d");

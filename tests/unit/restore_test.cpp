@@ -111,7 +111,11 @@ class Restore : public ::testing::Test {
 TEST_F(Restore, AnNtBackupWithTwoInterfacesRestores24ValuesAllAsDword) {
   SeedEveryValue(kOsWindowsXp);
   const std::string text = BackupText(kOsWindowsXp);
-  FakeRegistry fresh;
+  FakeRegistry fresh;  // nothing but the adapters
+  for (const std::string& id : kInterfaces) {
+    fresh.CreatePath(kHKeyLocalMachine, layout::InterfaceKey(id));
+    fresh.CreatePath(kHKeyLocalMachine, layout::AdapterTcpipKey(id));
+  }
   const RestoreResult result =
       RestoreBackup(fresh, files, kOsWindowsXp, dir.Write("Backups/001.BCK", text).string());
   ASSERT_TRUE(result.ok()) << result.reason;
@@ -198,6 +202,34 @@ TEST_F(Restore, RefusedFilesLeaveTheRegistryByteForByteUnchanged) {
   // A missing file is refused the same way.
   EXPECT_EQ(RestoreBackup(registry, files, kOsWindowsXp, (dir.path() / "missing.BCK").string()).outcome,
             RestoreResult::Outcome::kRefused);
+}
+
+TEST_F(Restore, AdapterGroupsGoOnlyIntoKeysOfAdaptersThatExistNowAndAtMostTheCap) {
+  SeedEveryValue(kOsWindowsXp);
+  registry.CreatePath(kHKeyLocalMachine, layout::AdapterTcpipKey("Dhcp"));
+  const auto adapter = [](const std::string& name) {
+    const std::string entries = "\"MTU\"\r\n576\r\n\"MSS\"\r\n536\r\n";
+    return "\"" + layout::InterfaceKey(name) + "\"\r\n" + entries + "\"" +
+           layout::AdapterTcpipKey(name) + "\"\r\n" + entries;
+  };
+  // After the file's own two adapters: one gone since, one naming another service, then copies
+  // of a real one past the cap.
+  std::string text = BackupText(kOsWindowsXp) + adapter("{Gone}") + adapter("Dhcp");
+  const std::size_t copies = kMostAdapterGroups / 2;
+  for (std::size_t i = 0; i < copies; ++i) text += adapter("{A}");
+  const std::size_t overCap = 4 + 4 + 2 * copies - kMostAdapterGroups;
+
+  const RestoreResult result = RestoreText(kOsWindowsXp, text);
+  ASSERT_TRUE(result.ok()) << result.reason;
+  EXPECT_EQ(result.skippedGroups, 2 + 2 + overCap);
+  EXPECT_EQ(result.failedWrites, 0u);
+  EXPECT_EQ(result.valuesWritten, 13 + 2 + 1 + 8 + 4 * (copies - overCap / 2));
+  EXPECT_FALSE(registry.HasKey(kHKeyLocalMachine, layout::InterfaceKey("{Gone}")));
+  EXPECT_FALSE(registry.HasKey(kHKeyLocalMachine, layout::AdapterTcpipKey("{Gone}")));
+  EXPECT_FALSE(registry.Get(kHKeyLocalMachine, layout::AdapterTcpipKey("Dhcp"), "MTU"));
+  EXPECT_EQ(CountLines(registry.Journal(), "{Gone}") + CountLines(registry.Journal(), "Dhcp"),
+            0u);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
 TEST_F(Restore, TheKeyPathsOfTheFileCountWithoutRegardToCase) {

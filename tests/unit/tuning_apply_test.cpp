@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_file.h"
+#include "backup/restore.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
 #include "fakes/native_file_system.h"
@@ -25,6 +27,7 @@ const std::string kMstcp = "HKLM\\System\\CurrentControlSet\\Services\\VxD\\MSTC
 const std::string k9xBrowser = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const std::string kNdi = "HKLM\\System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize";
 const std::string kNetTrans = "HKLM\\System\\CurrentControlSet\\Services\\Class\\NetTrans\\";
+const std::string kNtServicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
 
 // Every field different, so a value written to the wrong name shows.
 TuningParams DistinctValues() {
@@ -276,6 +279,45 @@ TEST_F(TuningApply, AMissingAdapterListOnlySkipsThePerAdapterWrites) {
   const ApplyResult result = Apply(DistinctValues(), kOsWindowsXp);
   EXPECT_EQ(result.writes, 16);
   EXPECT_EQ(registry.Journal().back(), "set " + kNdi + "\\(default) dword 17");
+}
+
+TEST_F(TuningApply, EveryAdapterIsListedAndThoseSkippedAreCountedAndTold) {
+  // Listed in this order: a name of the longest length, one longer than the registry allows
+  // (unreadable), one a backup file cannot hold, then two plain ones.
+  const std::string longest(255, 'L');
+  AddInterfaces({longest, std::string(256, 'X'), "{a\"b}", "{A}", "{Z}"});
+  const ApplyResult result = Apply(DistinctValues(), kOsWindowsXp);
+  ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied);
+  EXPECT_EQ(result.skippedAdapters, 2);
+  EXPECT_EQ(result.writes, 16 + 3 * 4);
+  EXPECT_EQ(result.failedWrites, 0);
+  for (const std::string& id : {longest, std::string("{A}"), std::string("{Z}")}) {
+    EXPECT_TRUE(registry.Get(kHKeyLocalMachine, kNtServicesKey + id + "\\Parameters\\Tcpip",
+                             "MTU"))
+        << id;
+  }
+  EXPECT_EQ(ApplyResultMessage(result),
+            "2 network adapters were left as they are: their names in the registry could not be "
+            "read or cannot be kept in a backup file, so their MTU and MSS were not changed.");
+  const BackupReadResult read = ReadBackupFile(result.backupFile);
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.backup->groups.size(), 3u + 3u * 2u);
+}
+
+TEST_F(TuningApply, EveryBackupAnApplyWritesItsOwnRestoreAccepts) {
+  for (const std::string& odd : {std::string("{a\"b}"), std::string("{a\rb}"),
+                                 std::string("{a\x01b}"), std::string("."), std::string("..")}) {
+    SCOPED_TRACE(odd);
+    registry = FakeRegistry();
+    AddInterfaces({odd, "{A}"});
+    const ApplyResult result = Apply(DistinctValues(), kOsWindowsXp);
+    ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied) << result.backupError;
+    EXPECT_EQ(result.skippedAdapters, 1);
+    const BackupReadResult read = ReadBackupFile(result.backupFile);
+    ASSERT_TRUE(read.ok()) << read.error;
+    EXPECT_EQ(CheckBackupLayout(*read.backup, kOsWindowsXp), "");
+    EXPECT_EQ(read.backup->groups.size(), 3u + 2u);
+  }
 }
 
 TEST(Presets, HoldTheEightModes) {
