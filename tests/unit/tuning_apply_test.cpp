@@ -299,7 +299,7 @@ TEST_F(TuningApply, EveryAdapterIsListedAndThoseSkippedAreCountedAndTold) {
   EXPECT_EQ(ApplyResultMessage(result),
             "2 network adapters were left as they are: their names in the registry could not be "
             "read or cannot be kept in a backup file, so their MTU and MSS were not changed.");
-  const BackupReadResult read = ReadBackupFile(result.backupFile);
+  const BackupReadResult read = ReadBackupFile(files, result.backupFile);
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.backup->groups.size(), 3u + 3u * 2u);
 }
@@ -313,7 +313,7 @@ TEST_F(TuningApply, EveryBackupAnApplyWritesItsOwnRestoreAccepts) {
     const ApplyResult result = Apply(DistinctValues(), kOsWindowsXp);
     ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied) << result.backupError;
     EXPECT_EQ(result.skippedAdapters, 1);
-    const BackupReadResult read = ReadBackupFile(result.backupFile);
+    const BackupReadResult read = ReadBackupFile(files, result.backupFile);
     ASSERT_TRUE(read.ok()) << read.error;
     EXPECT_EQ(CheckBackupLayout(*read.backup, kOsWindowsXp), "");
     EXPECT_EQ(read.backup->groups.size(), 3u + 2u);
