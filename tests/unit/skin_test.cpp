@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
 #include "ui/controls.h"
@@ -180,6 +184,19 @@ TEST(SkinLoad, MissingOversizedOrBinaryFilesGiveTheStandardLook) {
   ExpectStandardLook(garbage);
   EXPECT_FALSE(garbage.Issues().empty());
 }
+
+#ifndef _WIN32
+TEST(SkinLoad, AFileThatIsNoRegularFileIsRefusedWithoutBlocking) {
+  // A pipe with no writer would block a reader for ever.
+  TempDir dir;
+  const std::string fifo = (dir.path() / ui::kSkinFileName).string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  NativeFileSystem files;
+  const Skin skin = Skin::Load(files, fifo);
+  ExpectStandardLook(skin);
+  EXPECT_EQ(IssueLines(skin), (std::vector<int>{0}));
+}
+#endif
 
 TEST(SkinLoad, ShippedSkinStylesEveryElementWithoutIssues) {
   const auto path = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "resources" /

@@ -5,6 +5,7 @@
 
 #include "platform/os_version.h"
 #include "platform/system_win32.h"
+#include "platform/thread_win32.h"
 
 namespace zephyr::testing {
 namespace {
@@ -31,6 +32,22 @@ TEST(SystemWin32, VersionRecordMatchesThePlatformsOwn) {
   OsVersionInfo unsized{};
   EXPECT_FALSE(system.GetVersionRecord(&unsized));
   EXPECT_NE(DetectOS(system).code, 0);
+}
+
+TEST(Win32Thread, RunsItsWorkElsewhereAndIsWaitedForWhenItGoes) {
+  const DWORD caller = GetCurrentThreadId();
+  DWORD worker = caller;
+  const Win32Handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  {
+    Win32Thread thread([&] {
+      WaitForSingleObject(go.get(), INFINITE);
+      worker = GetCurrentThreadId();
+    });
+    ASSERT_TRUE(thread.Started());
+    EXPECT_FALSE(thread.Wait(0)) << "the work waits for its signal";
+    SetEvent(go.get());
+  }  // the destructor waits for the work to end
+  EXPECT_NE(worker, caller);
 }
 
 }  // namespace
