@@ -12,6 +12,7 @@
 // marker: a file ends after the last entry of its last group.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,8 @@
 namespace zephyr {
 
 inline constexpr int kMaxBackupNumber = 999;
+// The largest file read as a backup; a real one is a few kilobytes.
+inline constexpr std::size_t kLargestBackupFile = 1 << 20;
 inline constexpr std::string_view kBackupExtension = ".BCK";
 inline constexpr std::string_view kBackupFolderName = "Backups";
 

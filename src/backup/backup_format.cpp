@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::uint64_t kLargestValue = std::numeric_limits<std::uint32_t>::max();
 // Far above any real backup (a few kilobytes), low enough that a wrong file is refused at once.
-constexpr std::size_t kLargestBackupFile = 1 << 20;
 
 void AppendLine(std::string& out, std::string_view item) {
   out.append(item);

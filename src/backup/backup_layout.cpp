@@ -11,42 +11,43 @@ using K = EntryKind;
 constexpr EntrySpec k9xGroupA[] = {
     {"SackOpts", K::kFixed, 1},
     {"Tcp1323Opts", K::kFixed, 1},
-    {"DefaultTTL"},
-    {"DefaultRcvWindow"},
-    {"GlobalMaxTcpWindowSize"},
+    {"DefaultTTL", K::kValue, 0, true},
+    {"DefaultRcvWindow", K::kValue, 0, true},
+    {"GlobalMaxTcpWindowSize", K::kValue, 0, true},
     {"PMTUBlackHoleDetect", K::kFlag},
     // Recorded a second time, as the file format has always done.
-    {"DefaultRcvWindow"},
+    {"DefaultRcvWindow", K::kValue, 0, true},
     {"PMTUDiscovery", K::kFlag},
-    {"KeepAliveTime"},
-    {"KeepAliveInterval"},
+    {"KeepAliveTime", K::kValue, 0, true},
+    {"KeepAliveInterval", K::kValue, 0, true},
 };
 
 constexpr EntrySpec kNtGroupA[] = {
     {"SackOpts", K::kFixed, 1},
     {"Tcp1323Opts", K::kFixed, 1},
     {"TcpMaxDupAcks", K::kFixed, 2},
-    {"DefaultReceiveWindow", K::kFixed, 8192},
-    {"DefaultTTL"},
-    {"GlobalMaxTcpWindowSize"},
-    {"TcpWindowSize"},
+    {"DefaultReceiveWindow", K::kFixed, 8192, true},
+    {"DefaultTTL", K::kValue, 0, true},
+    {"GlobalMaxTcpWindowSize", K::kValue, 0, true},
+    {"TcpWindowSize", K::kValue, 0, true},
     {"EnablePMTUBHDetect"},
     {"EnablePMTUDiscovery"},
-    {"KeepAliveTime"},
-    {"KeepAliveInterval"},
+    {"KeepAliveTime", K::kValue, 0, true},
+    {"KeepAliveInterval", K::kValue, 0, true},
     {"SYNAttackProtect"},
     {"EnableICMPRedirects"},
 };
 
 constexpr EntrySpec kGroupB[] = {
-    {"MaxConnectionsPer1_0Server"},
-    {"MaxConnectionsPerServer"},
+    {"MaxConnectionsPer1_0Server", K::kValue, 0, true},
+    {"MaxConnectionsPerServer", K::kValue, 0, true},
 };
 
 constexpr EntrySpec kGroupC[] = {{""}};
 
-constexpr EntrySpec k9xPerAdapter[] = {{"MaxMTU"}, {"MaxMSS"}};
-constexpr EntrySpec kNtPerAdapter[] = {{"MTU"}, {"MSS"}};
+constexpr EntrySpec k9xPerAdapter[] = {{"MaxMTU", K::kValue, 0, true},
+                                       {"MaxMSS", K::kValue, 0, true}};
+constexpr EntrySpec kNtPerAdapter[] = {{"MTU", K::kValue, 0, true}, {"MSS", K::kValue, 0, true}};
 
 constexpr GroupSpec k9xGroups[] = {
     {kHKeyLocalMachine, layout::kMstcpKey, layout::kMstcpKey, k9xGroupA},

@@ -24,6 +24,10 @@ struct EntrySpec {
   std::string_view valueName;
   EntryKind kind = EntryKind::kValue;
   std::uint32_t fixed = 0;
+  // 0 is outside the value's valid range (a time to live, a window size, an MTU or MSS, a
+  // keep-alive time, a connection limit): in a backup without its record of earlier values, a 0
+  // means the value did not exist.
+  bool zeroMeansAbsent = false;
 };
 
 struct GroupSpec {

@@ -5,6 +5,7 @@
 
 #include "backup/backup_file.h"
 #include "backup/backup_list_index.h"
+#include "backup/earlier_values.h"
 #include "backup/restore.h"
 
 namespace zephyr {
@@ -161,10 +162,14 @@ void BackupManagerForm::cmdDelete_Click() {
   const std::string name = lstBackUpList.SelectedItem()->Text();
   const std::string file = selected->file;
   if (program_.Message(kDeleteQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
-  if (const FileStatus status = program_.ports().files.RemoveFile(file); status != kFileOk) {
+  FileSystemPort& files = program_.ports().files;
+  if (const FileStatus status = files.RemoveFile(file); status != kFileOk) {
     program_.Message("The backup file " + name + " could not be deleted (" +
                          DescribeFileStatus(status) + ").",
                      kMbOk | kMbIconError);
+  } else {
+    // Its record of earlier values goes with it; a backup without one has none to remove.
+    files.RemoveFile(EarlierValuesPath(file));
   }
   intializeList();
   SetButtonsEnabled();

@@ -5,6 +5,7 @@
 
 #include "backup/backup_file.h"
 #include "backup/backup_layout.h"
+#include "backup/earlier_values.h"
 #include "platform/registry.h"
 #include "tuning/registry_layout.h"
 
@@ -16,6 +17,13 @@ constexpr double kLargestValue = std::numeric_limits<std::uint32_t>::max();
 template <typename Char>
 Char AsciiUpper(Char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<Char>(c - 'a' + 'A') : c;
+}
+
+// Whether any entry (file or folder) has the name `path`.
+bool EntryExists(FileSystemPort& files, const std::string& path) {
+  std::string ignored;
+  const FileStatus status = files.ReadWholeFile(path, 0, ignored);
+  return status != kFileNotFound && status != kFilePathNotFound;
 }
 
 std::string FolderFullMessage(const std::string& folder) {
@@ -176,15 +184,27 @@ SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, FileSystem
   const Snapshot snapshot = TakeSnapshot(registry, osCode, clock.Now());
   if (!snapshot.ok()) return {{}, snapshot.error};
   const std::string text = SerializeBackup(snapshot.backup);
+  const std::string record =
+      SerializeEarlierValues(ReadEarlierValues(registry, snapshot.backup), text);
+  const auto failed = [](const std::string& path, FileStatus status) {
+    return SaveBackupResult{{}, "The backup file \"" + path + "\" could not be written (" +
+                                    DescribeFileStatus(status) + ")."};
+  };
   // An entry that appeared since the folder was listed keeps its name; the backup takes the next.
   for (int number = next.number; number <= kMaxBackupNumber; ++number) {
     const std::string path = JoinPath(backupFolder, BackupFileName(number));
+    if (EntryExists(files, path)) continue;
+    // The record goes first, so a published backup always has its record. One left without its
+    // backup by an interrupted save is replaced.
+    const std::string recordPath = EarlierValuesPath(path);
+    if (const FileStatus status = files.WriteWholeFile(recordPath, record, Publish::kReplace);
+        status != kFileOk) {
+      return failed(recordPath, status);
+    }
     const FileStatus status = files.WriteWholeFile(path, text, Publish::kCreateNew);
     if (status == kFileOk) return {path, {}};
-    if (status != kFileExists && status != kFileAlreadyExists) {
-      return {{}, "The backup file \"" + path + "\" could not be written (" +
-                      DescribeFileStatus(status) + ")."};
-    }
+    files.RemoveFile(recordPath);
+    if (status != kFileExists && status != kFileAlreadyExists) return failed(path, status);
   }
   return {{}, FolderFullMessage(backupFolder)};
 }

@@ -35,6 +35,9 @@ struct PlannedWrite {
   std::string keyPath;
   std::string valueName;
   std::uint32_t value = 0;
+  bool zeroMeansAbsent = false;
+  std::size_t entry = 0;                  // its place among all entries of the file
+  const EarlierValue* earlier = nullptr;  // what the record says it was, when there is a record
 };
 
 // One adapter's groups (one transport key on the 9x family; the interface key and the adapter's
@@ -78,6 +81,7 @@ class RestorePlan {
   }
 
   const std::string& reason() const { return reason_; }
+  std::size_t entries() const { return entries_; }
 
  private:
   std::nullopt_t Refuse(std::string reason) {
@@ -106,7 +110,8 @@ class RestorePlan {
                " belongs");
         return false;
       }
-      writes.push_back({hive, keyPath, std::string(specs[i].valueName), group.entries[i].value});
+      writes.push_back({hive, keyPath, std::string(specs[i].valueName), group.entries[i].value,
+                        specs[i].zeroMeansAbsent, entries_++});
     }
     return true;
   }
@@ -150,10 +155,39 @@ class RestorePlan {
   OsCode osCode_;
   Plan plan_;
   std::string reason_;
+  std::size_t entries_ = 0;
 };
 
-// Writes one value as the family stores it: REG_DWORD on the NT family, decimal REG_SZ on 9x.
-RegStatus WriteValue(RegistryPort& registry, bool nt, RegKey key, const PlannedWrite& write) {
+enum class Action { kWriteNumber, kWriteRecorded, kRemove };
+
+// What puts the value back as it was: the record's own type and bytes, or its absence; without a
+// record, the file's number, where a 0 that the value cannot hold means it did not exist.
+Action ActionOf(const PlannedWrite& write) {
+  if (write.earlier != nullptr && write.earlier->state == EarlierValue::State::kPresent) {
+    return Action::kWriteRecorded;
+  }
+  if (write.earlier != nullptr && write.earlier->state == EarlierValue::State::kAbsent) {
+    return Action::kRemove;
+  }
+  return write.value == 0 && write.zeroMeansAbsent ? Action::kRemove : Action::kWriteNumber;
+}
+
+// Puts one value back into an opened key. The number is written as the family stores it:
+// REG_DWORD on the NT family, decimal REG_SZ on 9x. Removing a value that is not there succeeds.
+RegStatus RestoreValue(RegistryPort& registry, bool nt, RegKey key, const PlannedWrite& write) {
+  switch (ActionOf(write)) {
+    case Action::kRemove: {
+      const RegStatus status = registry.DeleteValue(key, write.valueName);
+      return status == kErrorFileNotFound ? kErrorSuccess : status;
+    }
+    case Action::kWriteRecorded:
+      return registry.SetValueEx(
+          key, write.valueName, write.earlier->type,
+          reinterpret_cast<const std::uint8_t*>(write.earlier->data.data()),
+          static_cast<std::uint32_t>(write.earlier->data.size()));
+    case Action::kWriteNumber:
+      break;
+  }
   return nt ? SetValueInKey(registry, key, write.valueName, kRegDword, RegistryValue(write.value),
                             false)
             : SetValueInKey(registry, key, write.valueName, kRegSz,
@@ -188,7 +222,7 @@ void WriteAdapter(RegistryPort& registry, bool nt, const PlannedAdapter& adapter
       continue;
     }
     for (const PlannedWrite& write : group) {
-      Count(WriteValue(registry, nt, key.get(), write), 1, result);
+      Count(RestoreValue(registry, nt, key.get(), write), 1, result);
     }
   }
 }
@@ -201,7 +235,8 @@ std::string CheckBackupLayout(const BackupFile& backup, OsCode osCode) {
   return plan.Make() ? std::string() : plan.reason();
 }
 
-RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup) {
+RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup,
+                            const std::vector<EarlierValue>* earlier) {
   RestoreResult result;
   // The same family is not enough: the file's version code must be this system's.
   if (backup.osCode != osCode) {
@@ -210,18 +245,38 @@ RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupF
     return result;
   }
   RestorePlan planner(backup, osCode);
-  const auto plan = planner.Make();
+  auto plan = planner.Make();
   if (!plan) {
     result.reason = planner.reason();
     return result;
   }
+  // A record is used only whole: one entry for every entry of the file.
+  if (earlier != nullptr && earlier->size() == planner.entries()) {
+    result.usedEarlierValues = true;
+    const auto attach = [earlier](std::vector<PlannedWrite>& writes) {
+      for (PlannedWrite& write : writes) write.earlier = &(*earlier)[write.entry];
+    };
+    attach(plan->fixed);
+    for (PlannedAdapter& adapter : plan->adapters) {
+      for (auto& group : adapter.groups) attach(group);
+    }
+  }
   const bool nt = IsNtFamily(osCode);
   for (const PlannedWrite& write : plan->fixed) {
-    // The fixed groups are the program's own keys, made where missing as an apply makes them.
+    // The fixed groups are the program's own keys, made where missing as an apply makes them; a
+    // removal needs no key, and a missing key holds nothing to remove.
     ScopedRegKey key(registry);
+    if (ActionOf(write) == Action::kRemove) {
+      const RegStatus opened =
+          registry.OpenKeyEx(write.hive, write.keyPath, kKeySetValue, key.Receive());
+      Count(opened == kErrorSuccess ? RestoreValue(registry, nt, key.get(), write)
+                                    : (opened == kErrorFileNotFound ? kErrorSuccess : opened),
+            1, result);
+      continue;
+    }
     const RegStatus opened =
         registry.CreateKeyEx(write.hive, write.keyPath, kKeyWriteAndRead, key.Receive());
-    Count(opened == kErrorSuccess ? WriteValue(registry, nt, key.get(), write) : opened, 1,
+    Count(opened == kErrorSuccess ? RestoreValue(registry, nt, key.get(), write) : opened, 1,
           result);
   }
   std::size_t groups = 0;
@@ -239,13 +294,28 @@ RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupF
 
 RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCode osCode,
                             const std::string& file) {
-  const BackupReadResult read = ReadBackupFile(files, file);
+  RestoreResult result;
+  std::string text;
+  if (const FileStatus status = files.ReadWholeFile(file, kLargestBackupFile, text);
+      status != kFileOk) {
+    result.reason = status == kFileTooLarge
+                        ? "the file is far too large for a backup"
+                        : "the file could not be read (" + DescribeFileStatus(status) + ")";
+    return result;
+  }
+  const BackupReadResult read = ParseBackup(text);
   if (!read.ok()) {
-    RestoreResult result;
     result.reason = read.error;
     return result;
   }
-  return RestoreBackup(registry, osCode, *read.backup);
+  // The record of what the values were before the apply, when it is there and belongs to this
+  // very file; without it the file's numbers are restored.
+  std::string recordText;
+  std::optional<std::vector<EarlierValue>> earlier;
+  if (files.ReadWholeFile(EarlierValuesPath(file), kLargestBackupFile, recordText) == kFileOk) {
+    earlier = ParseEarlierValues(recordText, text);
+  }
+  return RestoreBackup(registry, osCode, *read.backup, earlier ? &*earlier : nullptr);
 }
 
 }  // namespace zephyr

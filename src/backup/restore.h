@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "backup/backup_file.h"
+#include "backup/earlier_values.h"
 #include "platform/file_system_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
@@ -41,6 +42,7 @@ struct RestoreResult {
   // Adapter groups not written: their adapter is not on this system now, their key is missing, or
   // they come after the first kMostAdapterGroups.
   std::size_t skippedGroups = 0;
+  bool usedEarlierValues = false;  // the record beside the file was used
 
   bool ok() const { return outcome == Outcome::kRestored; }
 };
@@ -49,10 +51,14 @@ struct RestoreResult {
 // been taken on exactly this OS code.
 std::string CheckBackupLayout(const BackupFile& backup, OsCode osCode);
 
-// Restores a parsed backup: the NT family's values as REG_DWORD, the 9x family's as REG_SZ
-// decimal text, each under the hive of its group.
-RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup);
-// Reads the file whole, checks it, and only then restores it.
+// Restores a parsed backup: with `earlier` (its record of earlier values, one per entry), every
+// value as it was, absent ones removed; without, the NT family's numbers as REG_DWORD and the 9x
+// family's as REG_SZ decimal text, a 0 that a value cannot hold removing it. Each under the hive
+// of its group.
+RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup,
+                            const std::vector<EarlierValue>* earlier = nullptr);
+// Reads the file whole, checks it, and only then restores it, with its record of earlier values
+// when that is beside it and belongs to it.
 RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCode osCode,
                             const std::string& file);
 

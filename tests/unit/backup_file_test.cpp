@@ -180,7 +180,7 @@ TEST_F(Backups, TwoBackupsInOneSecondGetConsecutiveNumbersAndTheSameTime) {
   ASSERT_TRUE(first.ok() && second.ok());
   EXPECT_EQ(FileNameOf(second.file), "002.BCK");
   EXPECT_EQ(FileLines(first.file), FileLines(second.file));
-  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK", "002.BCK"}));
+  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK", "001.PRE", "002.BCK", "002.PRE"}));
 }
 
 TEST_F(Backups, AFailedWriteLeavesNoFileBehindAndNamesThePath) {
@@ -227,7 +227,7 @@ TEST_F(Backups, AFileThatAppearsAfterTheListingIsKeptAndTheBackupTakesTheNextNum
   ASSERT_TRUE(saved.ok()) << saved.error;
   EXPECT_EQ(FileNameOf(saved.file), "002.BCK");
   EXPECT_EQ(FileLines(Folder() / "001.BCK"), Lines{"someone else's file"}) << "never replaced";
-  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK", "002.BCK"}));
+  EXPECT_EQ(dir.List("Backups"), (Lines{"001.BCK", "002.BCK", "002.PRE"}));
 }
 
 // Every value of a family's layout set to something, so the round trip has to carry it.

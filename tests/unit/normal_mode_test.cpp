@@ -228,7 +228,7 @@ TEST_F(AdvancedMode, FinishAppliesTheBoxesAndReturnsTheMovieHome) {
     EXPECT_TRUE(Journaled("set " + tcpip + entry)) << entry;
   }
   EXPECT_EQ(tuning().NDICacheSize, 32);
-  EXPECT_EQ(folder.List("Backups"), std::vector<std::string>{"001.BCK"});
+  EXPECT_EQ(folder.List("Backups"), (std::vector<std::string>{"001.BCK", "001.PRE"}));
   EXPECT_TRUE(program->mainWindow().MovieInFront());
   EXPECT_EQ(program->mainWindow().flash.LastVariableSet(),
             (std::pair<std::string, std::string>{"_root.home", "true"}));

@@ -2,18 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "backup/backup_file.h"
 #include "backup/backup_layout.h"
+#include "backup/earlier_values.h"
 #include "backup/restore.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
 #include "fakes/native_file_system.h"
 #include "fakes/temp_dir.h"
+#include "tuning/presets.h"
 #include "tuning/registry_layout.h"
+#include "tuning/tuning_params.h"
 
 namespace zephyr::testing {
 namespace {
@@ -107,6 +111,100 @@ class Restore : public ::testing::Test {
   NativeFileSystem files;
   TempDir dir;
 };
+
+// A registry as a user's may be before the first apply: every key there, most values absent,
+// the fixed entries holding other values than the apply sets, and one value of an odd type.
+void SeedSparseRegistry(FakeRegistry& registry, OsCode os) {
+  const bool nt = IsNtFamily(os);
+  const auto groups = backup_layout::FixedGroups(os);
+  for (const auto& group : groups) registry.CreatePath(group.hive, group.keyPath);
+  const std::string_view a = groups[0].keyPath;
+  if (nt) {
+    registry.PutDword(kHKeyLocalMachine, a, "SackOpts", 0);
+    registry.PutDword(kHKeyLocalMachine, a, "Tcp1323Opts", 3);
+    registry.PutDword(kHKeyLocalMachine, a, "DefaultReceiveWindow", 4096);
+    registry.PutString(kHKeyLocalMachine, a, "EnablePMTUDiscovery", "1");
+  } else {
+    registry.PutString(kHKeyLocalMachine, a, "SackOpts", "0");
+    registry.PutDword(kHKeyLocalMachine, a, "PMTUDiscovery", 2);
+  }
+  for (const std::string& name : nt ? kInterfaces : kTransports) {
+    if (nt) {
+      registry.CreatePath(kHKeyLocalMachine, layout::InterfaceKey(name));
+      registry.CreatePath(kHKeyLocalMachine, layout::AdapterTcpipKey(name));
+    } else {
+      registry.CreatePath(kHKeyLocalMachine, layout::TransportKey(name));
+    }
+  }
+}
+
+TEST_F(Restore, AnApplyIsUndoneExactlyAbsentValuesAndFixedEntriesIncluded) {
+  for (const OsCode os : {kOsWindows98, kOsWindowsXp}) {
+    SCOPED_TRACE(::testing::Message() << "OS code " << os);
+    registry = FakeRegistry();
+    SeedSparseRegistry(registry, os);
+    const std::string original = registry.Dump();
+    const std::string folder = (dir.path() / ("Backups" + std::to_string(os))).string();
+    const ApplyResult applied = ApplyTuningSet(InitPresets()[4], {registry, clock, files, os, folder});
+    ASSERT_TRUE(applied.Changed()) << applied.backupError;
+    ASSERT_NE(registry.Dump(), original);
+
+    const RestoreResult result = RestoreBackup(registry, files, os, applied.backupFile);
+    ASSERT_TRUE(result.ok()) << result.reason;
+    EXPECT_TRUE(result.usedEarlierValues);
+    EXPECT_EQ(result.failedWrites, 0u);
+    EXPECT_EQ(registry.Dump(), original);
+  }
+}
+
+TEST_F(Restore, WithoutItsOwnRecordAZeroTheValueCannotHoldMeansAbsent) {
+  SeedSparseRegistry(registry, kOsWindowsXp);
+  registry.PutDword(kHKeyLocalMachine, layout::kTcpipParametersKey, "EnablePMTUDiscovery", 0);
+  const std::string folder = (dir.path() / "Backups").string();
+  const ApplyResult applied =
+      ApplyTuningSet(InitPresets()[4], {registry, clock, files, kOsWindowsXp, folder});
+  ASSERT_TRUE(applied.Changed()) << applied.backupError;
+  const std::string record = EarlierValuesPath(applied.backupFile);
+  // Gone, damaged, or belonging to another file: the record is not used.
+  for (const std::string& replacement : {std::string(), std::string("damaged"),
+                                         SerializeEarlierValues({}, "another file")}) {
+    std::filesystem::remove(record);
+    if (!replacement.empty()) dir.Write(std::filesystem::path(record).lexically_relative(dir.path()), replacement);
+    const RestoreResult result = RestoreBackup(registry, files, kOsWindowsXp, applied.backupFile);
+    ASSERT_TRUE(result.ok()) << result.reason;
+    EXPECT_FALSE(result.usedEarlierValues);
+    const std::string_view key = layout::kTcpipParametersKey;
+    EXPECT_FALSE(registry.Get(kHKeyLocalMachine, key, "DefaultTTL")) << "0 is no time to live";
+    EXPECT_FALSE(registry.Get(kHKeyLocalMachine, layout::AdapterTcpipKey("{A}"), "MTU"));
+    EXPECT_EQ(registry.Get(kHKeyLocalMachine, key, "EnablePMTUDiscovery"),
+              (StoredValue{kRegDword, {0, 0, 0, 0}}))
+        << "0 is a setting of a switch";
+    EXPECT_EQ(registry.Get(kHKeyLocalMachine, key, "SackOpts"),
+              (StoredValue{kRegDword, {1, 0, 0, 0}}))
+        << "the file's own number, without the record";
+  }
+}
+
+TEST(EarlierValues, ARecordIsReadBackOnlyWholeAndForItsOwnFile) {
+  const std::vector<EarlierValue> values = {
+      {EarlierValue::State::kAbsent, 0, {}},
+      {EarlierValue::State::kPresent, kRegDword, std::string("\x40\0\0\0", 4)},
+      {EarlierValue::State::kPresent, kRegSz, std::string("1460\0", 5)},
+      {EarlierValue::State::kPresent, kRegBinary, {}},
+      {},
+  };
+  const std::string text = SerializeEarlierValues(values, "backup");
+  EXPECT_EQ(ParseEarlierValues(text, "backup"), values);
+  for (const std::string& damaged :
+       {text.substr(0, text.size() - 1), Replace(text, "values 1", "values 2"),
+        Replace(text, "\r\n-\r\n", "\r\nabsent\r\n"), Replace(text, "4 40", "4 4"),
+        Replace(text, "4 40", "4 4g"), Replace(text, "4 40", "x 40"), Replace(text, "4 40", "04 40"), Replace(text, "\r\n?", "\n?"),
+        std::string()}) {
+    EXPECT_FALSE(ParseEarlierValues(damaged, "backup")) << damaged;
+  }
+  EXPECT_FALSE(ParseEarlierValues(text, "backup ")) << "the fingerprint of another file";
+  EXPECT_EQ(EarlierValuesPath("C:\\Zephyr.Net\\Backups\\007.BCK"), "C:\\Zephyr.Net\\Backups\\007.PRE");
+}
 
 TEST_F(Restore, AnNtBackupWithTwoInterfacesRestores24ValuesAllAsDword) {
   SeedEveryValue(kOsWindowsXp);

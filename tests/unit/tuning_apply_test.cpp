@@ -217,8 +217,9 @@ TEST_F(TuningApply, EachApplyWritesOneBackupBeforeItsFirstRegistryWrite) {
   const ApplyResult first = Apply(DistinctValues(), kOsWindowsXp);
   writesSeen = 0;
   const ApplyResult second = Apply(InitPresets()[4], kOsWindowsXp);
-  EXPECT_EQ(backupsAtFirstWrite, (std::vector<std::size_t>{1, 2}));
-  EXPECT_EQ(Backups(), (Lines{"001.BCK", "002.BCK"}));
+  // Each backup with its record of earlier values.
+  EXPECT_EQ(backupsAtFirstWrite, (std::vector<std::size_t>{2, 4}));
+  EXPECT_EQ(Backups(), (Lines{"001.BCK", "001.PRE", "002.BCK", "002.PRE"}));
   EXPECT_EQ(FileNameOf(first.backupFile), "001.BCK");
   EXPECT_EQ(FileNameOf(second.backupFile), "002.BCK");
 }

@@ -74,7 +74,7 @@ TEST_F(WizardMode, OptimizeNowAppliesTheCurrentSetAndReturnsTheMovieHome) {
                       "set HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
                       "DefaultTTL dword 128"),
             journal.end());
-  EXPECT_EQ(folder.List("Backups"), std::vector<std::string>{"001.BCK"});
+  EXPECT_EQ(folder.List("Backups"), (std::vector<std::string>{"001.BCK", "001.PRE"}));
   EXPECT_TRUE(program->mainWindow().MovieInFront());
   EXPECT_EQ(program->mainWindow().flash.LastVariableSet(),
             (std::pair<std::string, std::string>{"_root.home", "true"}));
