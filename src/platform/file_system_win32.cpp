@@ -39,6 +39,11 @@ FileStatus WriteAll(HANDLE file, std::string_view contents) {
 
 // Puts the finished temporary file in place over an existing one.
 FileStatus Replace(const std::string& temporary, const std::string& path) {
+  // Windows refuses to replace a read-only file; not every implementation of MoveFileEx does.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return kFileAccessDenied;
+  }
   if (const MoveFileExFunction moveFileEx = MoveFileExIfPresent()) {
     if (moveFileEx(temporary.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -12,8 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "backup/backup_file.h"
+#include "backup/backup_layout.h"
+#include "backup/restore.h"
 #include "fakes/temp_dir.h"
 #include "platform/clock_win32.h"
 #include "platform/file_system_win32.h"
@@ -148,11 +152,81 @@ TEST(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
   }
 
   // The backup: the only file, numbered 001, and readable.
-  EXPECT_EQ(folder.List("Backups"), (std::vector<std::string>{"001.BCK"}));
+  EXPECT_EQ(folder.List("Backups"), (std::vector<std::string>{"001.BCK", "001.PRE"}));
   const BackupReadResult read = ReadBackupFile(files, result.backupFile);
   ASSERT_TRUE(read.ok()) << read.error;
   EXPECT_EQ(read.backup->osCode, os.code);
   EXPECT_EQ(read.backup->groups.size(), 3 + subkeys->size() * (nt ? 2 : 1));
+}
+
+TEST(ApplyUnderWine, ARestoreGivesBackTheRegistryAsItWasAbsentValuesIncluded) {
+  if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
+    GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
+  }
+  SystemWin32 system;
+  const OsIdentity os = DetectOS(system);
+  ASSERT_EQ(os.code, g_expectedOs) << os.name;
+  const bool nt = IsNtFamily(os.code);
+  const std::string adapter = nt ? layout::AdapterTcpipKey("{5A1E0000-0000-4000-8000-00000000E2E1}")
+                                 : layout::TransportKey("0991");
+  CreateReal(nt ? layout::InterfaceKey("{5A1E0000-0000-4000-8000-00000000E2E1}") : adapter);
+  if (nt) CreateReal(adapter);
+
+  // Every value of the layout as it is now, with the time to live absent and a fixed entry
+  // holding another value than the apply sets.
+  const auto groups = backup_layout::FixedGroups(os.code);
+  HKEY parameters = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, std::string(groups[0].keyPath).c_str(), 0,
+                          KEY_SET_VALUE, &parameters),
+            ERROR_SUCCESS);
+  RegDeleteValueA(parameters, "DefaultTTL");
+  const std::string zero = nt ? Dword(0) : Sz("0");
+  RegSetValueExA(parameters, "SackOpts", 0, nt ? REG_DWORD : REG_SZ,
+                 reinterpret_cast<const BYTE*>(zero.data()), static_cast<DWORD>(zero.size()));
+  RegCloseKey(parameters);
+  struct Where {
+    HKEY hive;
+    std::string path;
+    std::string name;
+  };
+  std::vector<Where> values;
+  for (const auto& group : groups) {
+    for (const auto& entry : group.entries) {
+      values.push_back({group.hive == kHKeyCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                        std::string(group.keyPath), std::string(entry.valueName)});
+    }
+  }
+  for (const auto& entry : backup_layout::PerAdapterEntries(os.code)) {
+    values.push_back({HKEY_LOCAL_MACHINE, adapter, std::string(entry.valueName)});
+  }
+  const auto read = [&values] {
+    std::vector<std::pair<DWORD, std::string>> stored;
+    for (const Where& where : values) {
+      const Stored value = ReadReal(where.hive, where.path, where.name);
+      stored.emplace_back(value.type, value.data);
+    }
+    return stored;
+  };
+  const auto before = read();
+  ASSERT_EQ(before[nt ? 4 : 2].first, static_cast<DWORD>(REG_NONE)) << "DefaultTTL is absent";
+
+  RegistryWin32 registry;
+  ClockWin32 clock;
+  FileSystemWin32 files;
+  TempDir folder;
+  const ApplyResult applied = ApplyTuningSet(
+      InitPresets()[4], {registry, clock, files, os.code, (folder.path() / "Backups").string()});
+  ASSERT_EQ(applied.outcome, ApplyResult::Outcome::kApplied) << applied.backupError;
+  ASSERT_NE(read(), before);
+
+  const RestoreResult restored = RestoreBackup(registry, files, os.code, applied.backupFile);
+  ASSERT_TRUE(restored.ok()) << restored.reason;
+  EXPECT_TRUE(restored.usedEarlierValues);
+  EXPECT_EQ(restored.failedWrites, 0u);
+  const auto after = read();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(after[i], before[i]) << values[i].path << "\\" << values[i].name;
+  }
 }
 
 }  // namespace

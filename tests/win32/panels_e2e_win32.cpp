@@ -250,12 +250,14 @@ class Panels : public ::testing::Test {
 
   fs::path BackupFolder() const { return fs::path(program_.folder()) / "Backups"; }
 
+  // The backup files, without their records of earlier values and the manager's index.
   std::set<std::string> BackupFiles() const {
     std::set<std::string> names;
     std::error_code error;
     for (fs::directory_iterator entry(BackupFolder(), error), end; !error && entry != end;
          entry.increment(error)) {
-      names.insert(entry->path().filename().string());
+      const std::string name = entry->path().filename().string();
+      if (zephyr::IsBackupFileName(name)) names.insert(name);
     }
     return names;
   }
