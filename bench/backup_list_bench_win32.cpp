@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   std::printf("    of which the sort by date:                            %.2f ms\n",
               Median(sortTimes));
   std::printf("  without an index (every file read, the index written):  %.2f ms\n", cold);
-  std::printf("folder listed alone (std::filesystem):                    %.2f ms\n", folder);
+  std::printf("folder listed alone (the file port):                      %.2f ms\n", folder);
   std::printf("ratio with the index: %.1f, without: %.1f; goal: the panel ready in under "
               "100 ms\n",
               list / folder, cold / folder);

@@ -67,14 +67,25 @@ void CreateReal(const std::string& path) {
   RegCloseKey(key);
 }
 
-TEST(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
-  if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
-    GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
+// Each test changes the machine's TCP/IP values: it runs only in the test Wine prefix, as the
+// Windows version it was started as.
+class ApplyUnderWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
+      GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
+    }
+    SystemWin32 system;
+    os = DetectOS(system);
+    ASSERT_EQ(os.code, g_expectedOs) << os.name;
+    nt = IsNtFamily(os.code);
   }
-  SystemWin32 system;
-  const OsIdentity os = DetectOS(system);
-  ASSERT_EQ(os.code, g_expectedOs) << os.name;
-  const bool nt = IsNtFamily(os.code);
+
+  OsIdentity os;
+  bool nt = false;
+};
+
+TEST_F(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
 
   // Adapters to tune, beside whatever the prefix already lists.
   const std::string adapter = nt ? layout::InterfaceKey("{5A1E0000-0000-4000-8000-00000000E2E0}")
@@ -159,14 +170,7 @@ TEST(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup) {
   EXPECT_EQ(read.backup->groups.size(), 3 + subkeys->size() * (nt ? 2 : 1));
 }
 
-TEST(ApplyUnderWine, ARestoreGivesBackTheRegistryAsItWasAbsentValuesIncluded) {
-  if (!std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
-    GTEST_SKIP() << "changes the machine's TCP/IP settings; runs only in the test Wine prefix";
-  }
-  SystemWin32 system;
-  const OsIdentity os = DetectOS(system);
-  ASSERT_EQ(os.code, g_expectedOs) << os.name;
-  const bool nt = IsNtFamily(os.code);
+TEST_F(ApplyUnderWine, ARestoreGivesBackTheRegistryAsItWasAbsentValuesIncluded) {
   const std::string adapter = nt ? layout::AdapterTcpipKey("{5A1E0000-0000-4000-8000-00000000E2E1}")
                                  : layout::TransportKey("0991");
   CreateReal(nt ? layout::InterfaceKey("{5A1E0000-0000-4000-8000-00000000E2E1}") : adapter);
