@@ -36,7 +36,7 @@ class NetworkPort {
   virtual ~NetworkPort() = default;
   // WSAStartup: 0 or a Windows Sockets error code; `data` is filled on success.
   virtual int WsaStartup(std::uint16_t requestedVersion, WsaData& data) = 0;
-  // WSACleanup: 0 or the error (SOCKET_ERROR's WSAGetLastError).
+  // WSACleanup: 0, or SOCKET_ERROR (-1) when it failed.
   virtual int WsaCleanup() = 0;
   // gethostbyname: nothing when the name is not known.
   virtual std::optional<HostEntry> GetHostByName(const std::string& name) = 0;

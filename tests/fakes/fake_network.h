@@ -63,7 +63,7 @@ class FakeNetwork final : public NetworkPort {
   }
   int WsaCleanup() override {
     ++cleanups;
-    if (started == 0) return 10093;  // WSANOTINITIALISED
+    if (started == 0) return -1;  // SOCKET_ERROR: WSANOTINITIALISED
     --started;
     return cleanupError;
   }
