@@ -1,0 +1,154 @@
+// The real network and background ports: echoes over loopback answered on the window's thread,
+// and, in a network of the test's own where nothing answers, an echo that fails after its timeout
+// while the window keeps handling its messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pinger/ping.h"
+#include "platform/background_win32.h"
+#include "platform/network_win32.h"
+#include "platform/win32_handle.h"
+
+namespace zephyr::testing {
+namespace {
+
+constexpr UINT kProbeMessage = WM_APP + 7;
+
+// A window that notes how long each posted probe waited before it was handled.
+class ProbeWindow {
+ public:
+  ProbeWindow() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &ProbeWindow::Proc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "ZephyrnetPingProbe";
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(0, "ZephyrnetPingProbe", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              windowClass.hInstance, nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~ProbeWindow() { DestroyWindow(window_); }
+
+  // Runs this thread's messages, posting a probe every few milliseconds, until `finished` or the
+  // limit.
+  template <class Finished>
+  void PumpUntil(Finished finished, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    while (!finished() && GetTickCount() - start < limitMs) {
+      PostMessageA(window_, kProbeMessage, GetTickCount(), 0);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+  }
+
+  int handled = 0;
+  DWORD worstDelayMs = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kProbeMessage) {
+      auto* self = reinterpret_cast<ProbeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+      ++self->handled;
+      self->worstDelayMs = std::max(self->worstDelayMs, GetTickCount() - static_cast<DWORD>(wParam));
+      return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  HWND window_ = nullptr;
+};
+
+struct Answer {
+  mdlPing::PingOutcome outcome;
+  DWORD thread = 0;
+};
+
+class PingWin32 : public ::testing::Test {
+ protected:
+  void Ping(const std::string& host, DWORD timeoutMs) {
+    pinger.PingHost(host, timeoutMs, [this](mdlPing::PingOutcome outcome) {
+      answers.push_back({outcome, GetCurrentThreadId()});
+    });
+  }
+
+  NetworkWin32 network;
+  BackgroundWin32 background;
+  std::vector<std::string> messages;
+  mdlPing::Pinger pinger{network, background,
+                         [this](const std::string& text, std::uint32_t) { messages.push_back(text); }};
+  std::vector<Answer> answers;
+  ProbeWindow probe;
+};
+
+TEST_F(PingWin32, EchoesOverLoopbackAreAnsweredOnTheWindowsThreadEachOnce) {
+  ASSERT_TRUE(network.HasIcmp());
+  Ping("127.0.0.1", 10000);
+  Ping("localhost", 10000);  // looked up by name
+  Ping("127.0.0.1", 10000);
+  // All three wait on threads of their own; the answers come through the message loop.
+  EXPECT_EQ(background.Pending(), 3u);
+  EXPECT_TRUE(answers.empty());
+  probe.PumpUntil([&] { return answers.size() == 3; }, 30000);
+  ASSERT_EQ(answers.size(), 3u);
+  for (const Answer& answer : answers) {
+    EXPECT_TRUE(answer.outcome.answered);
+    EXPECT_EQ(answer.thread, GetCurrentThreadId());
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{});
+  EXPECT_EQ(background.Pending(), 0u);
+  // Nothing more arrives later.
+  probe.PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(answers.size(), 3u);
+}
+
+TEST(BackgroundWin32, WorkStillRunningWhenThePortGoesIsWaitedForAndNotCalledBack) {
+  const Win32Handle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  bool worked = false;
+  bool called = false;
+  {
+    BackgroundWin32 background;
+    background.Run(
+        [&] {
+          WaitForSingleObject(go.get(), INFINITE);
+          worked = true;
+        },
+        [&] { called = true; });
+    // Lets the work go only once the port is being destroyed.
+    SetEvent(go.get());
+  }
+  EXPECT_TRUE(worked);
+  EXPECT_FALSE(called);
+}
+
+// Run by tests/wine/quiet_network.sh in a network namespace of its own where loopback ignores
+// echo requests; skipped elsewhere.
+TEST_F(PingWin32, InAQuietNetworkAnEchoFailsAfterItsTimeoutWhileTheWindowKeepsAnswering) {
+  if (!std::getenv("ZEPHYR_QUIET_NETWORK")) GTEST_SKIP() << "needs tests/wine/quiet_network.sh";
+  const char* seconds = std::getenv("ZEPHYR_ECHO_TIMEOUT_S");
+  const DWORD timeoutMs = seconds ? static_cast<DWORD>(std::atoi(seconds)) * 1000 : 3000;
+  const DWORD start = GetTickCount();
+  Ping("127.0.0.1", timeoutMs);
+  probe.PumpUntil([&] { return !answers.empty(); }, timeoutMs + 20000);
+  const DWORD took = GetTickCount() - start;
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_FALSE(answers[0].outcome.answered);
+  // The timeout is in force: the answer waited for it, and the window answered all along.
+  EXPECT_GE(took + 100, timeoutMs);
+  EXPECT_GT(probe.handled, 10);
+  std::printf("unanswered %lu ms echo: answer after %lu ms; %d posted messages handled, the worst "
+              "after %lu ms\n",
+              static_cast<unsigned long>(timeoutMs), static_cast<unsigned long>(took),
+              probe.handled, static_cast<unsigned long>(probe.worstDelayMs));
+}
+
+}  // namespace
+}  // namespace zephyr::testing
