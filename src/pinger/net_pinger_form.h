@@ -45,7 +45,7 @@ class NetPingerForm : public ui::Form {
   ui::Frame frameConfigurations{*this, {.name = "frameConfigurations",
                                         .container = &frameNetPingerSettings,
                                         .caption = "Configuration",
-                                        .bounds = {8, 42, 408, 104}}};
+                                        .bounds = {8, 44, 408, 100}}};
   ui::CommandButton cmdPingNow{*this, {.name = "cmdPingNow", .container = &frameConfigurations,
                                        .caption = "Ping &Now", .bounds = {308, 70, 88, 26}}};
   ui::OptionButton optAuto{*this, {.name = "optAuto", .container = &frameConfigurations,
@@ -65,16 +65,16 @@ class NetPingerForm : public ui::Form {
   ui::Label lblPingInterval{*this, {.name = "lblPingInterval", .container = &frameConfigurations,
                                     .caption = "Ping Interval", .bounds = {152, 47, 76, 18}}};
   ui::CommandButton cmdSave{*this, {.name = "cmdSave", .container = &frameNetPingerSettings,
-                                    .caption = "Save", .bounds = {320, 198, 96, 28}}};
+                                    .caption = "Save", .bounds = {316, 12, 100, 28}}};
   ui::Label lblPingerDescription{
       *this, {.name = "lblPingerDescription", .container = &frameNetPingerSettings,
               .caption = "The PING utility helps to keep you from getting your modem connection "
                          "disconnected by your service provider. Most Internet Service Providers "
                          "Disconnect users after a fixed period of modem activity",
-              .bounds = {12, 172, 296, 60}}};
+              .bounds = {12, 168, 404, 64}}};
   // The last ping's host, time and outcome, so the user can see that the keeper works.
   ui::Label lblLastPing{*this, {.name = "lblLastPing", .container = &frameNetPingerSettings,
-                                .caption = "No ping yet.", .bounds = {12, 150, 404, 18}}};
+                                .caption = "No ping yet.", .bounds = {12, 148, 404, 18}}};
 
   const std::string& activePingHost() const { return activePingHost_; }
   int pingIntervalValue() const { return pingIntervalValue_; }
