@@ -51,7 +51,8 @@ std::string LastPingText(std::string_view host, std::string_view time,
 
 NetPingerForm::NetPingerForm(Program& program)
     : ui::Form({.name = "frmNetPingerSettings", .caption = "Net Pinger Settings",
-                .bounds = {0, 0, kPanelFrameWidth, InfoOf(PanelId::kNetPingerSettings).frameHeight}}),
+                .bounds = {0, 0, kPanelFrameWidth,
+                           InfoOf(PanelId::kNetPingerSettings).frameHeight}}),
       program_(program),
       pinger_(program.ports().network, program.ports().background,
               [&program](const std::string& text, std::uint32_t flags) {
