@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "fakes/fake_network.h"
 #include "pinger/ping.h"
 #include "platform/background_win32.h"
 #include "platform/network_win32.h"
@@ -111,6 +113,35 @@ TEST_F(PingWin32, EchoesOverLoopbackAreAnsweredOnTheWindowsThreadEachOnce) {
   // Nothing more arrives later.
   probe.PumpUntil([] { return false; }, 200);
   EXPECT_EQ(answers.size(), 3u);
+}
+
+// What mdlPing relies on, held by the real port and by the fake the unit tests use alike.
+TEST(NetworkWin32, TheFakeNetworkAnswersAsTheRealOne) {
+  NetworkWin32 real;
+  FakeNetwork fake;
+  fake.answers[{127, 0, 0, 1}] = {0, 1};
+  for (NetworkPort* network : std::initializer_list<NetworkPort*>{&real, &fake}) {
+    SCOPED_TRACE(network == &real ? "real" : "fake");
+    EXPECT_EQ(network->WsaCleanup(), -1) << "a clean-up without a start-up is SOCKET_ERROR";
+    WsaData data;
+    ASSERT_EQ(network->WsaStartup(mdlPing::kWinsockVersion11, data), 0);
+    EXPECT_EQ(data.version, 0x0101);
+    EXPECT_GE(data.maxSockets, 1);
+    const std::uintptr_t handle = network->IcmpCreateFile();
+    ASSERT_NE(handle, kInvalidIcmpHandle);
+    std::vector<std::uint8_t> reply(mdlPing::kReplyBufferSize);
+    const std::string payload(mdlPing::kEchoPayload);
+    EXPECT_EQ(network->IcmpSendEcho(handle, {127, 0, 0, 1}, payload.data(), 9, reply.data(),
+                                    mdlPing::kReplyBufferSize, 5000),
+              1u);
+    EXPECT_EQ(reply[4] | reply[5] | reply[6] | reply[7], 0) << "status IP_SUCCESS";
+    // A reply buffer too small for the record and the echoed data takes no reply.
+    EXPECT_EQ(network->IcmpSendEcho(handle, {127, 0, 0, 1}, payload.data(), 9, reply.data(), 16,
+                                    5000),
+              0u);
+    EXPECT_TRUE(network->IcmpCloseHandle(handle));
+    EXPECT_EQ(network->WsaCleanup(), 0);
+  }
 }
 
 TEST(BackgroundWin32, WorkStillRunningWhenThePortGoesIsWaitedForAndNotCalledBack) {
