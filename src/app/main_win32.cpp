@@ -11,13 +11,16 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "platform/background_win32.h"
 #include "platform/clock_win32.h"
 #include "platform/dialog_win32.h"
 #include "platform/file_system_win32.h"
 #include "platform/locale_win32.h"
+#include "platform/network_win32.h"
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/shell_win32.h"
+#include "platform/sound_win32.h"
 #include "platform/system_win32.h"
 #include "ui/form_binder_win32.h"
 #include "ui/movie.h"
@@ -214,7 +217,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   FileSystemWin32 files;
   ui::TimerSchedulerWin32 timers;
   LocaleWin32 locale;
-  Program program({registry, system, shell, dialogs, clock, files, timers, locale},
+  NetworkWin32 network;
+  SoundWin32 sound;
+  // Made before the program and gone after it: a ping still waiting at the end is waited for.
+  BackgroundWin32 background;
+  Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
+                   background},
                   PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;

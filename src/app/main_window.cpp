@@ -5,6 +5,7 @@
 #include "app/system_shortcuts.h"
 #include "backup/backup_file.h"
 #include "backup/backup_manager_form.h"
+#include "pinger/net_pinger_form.h"
 #include "platform/registry.h"
 #include "tuning/apply_messages.h"
 #include "tuning/normal_mode_form.h"
@@ -19,6 +20,7 @@ std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
   if (id == PanelId::kWizardMode) return std::make_unique<WizardModeForm>(program);
   if (id == PanelId::kNormalMode) return std::make_unique<NormalModeForm>(program);
   if (id == PanelId::kBackUp) return std::make_unique<BackupManagerForm>(program);
+  if (id == PanelId::kNetPingerSettings) return std::make_unique<NetPingerForm>(program);
   return std::make_unique<PlaceholderPanel>(InfoOf(id));
 }
 

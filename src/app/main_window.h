@@ -18,12 +18,15 @@
 
 #include "app/panels.h"
 #include "platform/clock_port.h"
+#include "platform/background_port.h"
 #include "platform/dialog_port.h"
 #include "platform/file_system_port.h"
 #include "platform/locale_port.h"
+#include "platform/network_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
 #include "platform/shell_port.h"
+#include "platform/sound_port.h"
 #include "platform/system_port.h"
 #include "tuning/presets.h"
 #include "tuning/tuning_params.h"
@@ -61,6 +64,10 @@ struct Ports {
   ui::TimerScheduler& timers;
   // The user's date and time formats; the same text everywhere unless the real one is given.
   LocalePort& locale = PortableLocale();
+  // Windows Sockets and ICMP, the sounds, and the threads that keep a ping off the window.
+  NetworkPort& network;
+  SoundPort& sound;
+  BackgroundPort& background;
 };
 
 // What only the real main window can do.

@@ -7,13 +7,16 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "fakes/fake_background.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_locale.h"
 #include "fakes/fake_main_window_host.h"
+#include "fakes/fake_network.h"
 #include "fakes/fake_registry.h"
 #include "fakes/native_file_system.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_sound.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_timer_scheduler.h"
 #include "fakes/temp_dir.h"
@@ -24,7 +27,7 @@ namespace zephyr::testing {
 struct FakePorts {
   Ports ports() {
     return {registry, system, shell, dialogs, clock, realFiles ? *realFiles : files, timers,
-            realLocale ? *realLocale : locale};
+            realLocale ? *realLocale : locale, network, sound, background};
   }
 
   FakeRegistry registry;
@@ -35,6 +38,9 @@ struct FakePorts {
   NativeFileSystem files;
   FakeTimerScheduler timers;
   FakeLocale locale;
+  FakeNetwork network;
+  FakeSound sound;
+  FakeBackground background;
   LocalePort* realLocale = nullptr;  // the user's own formats instead of the fake's, when set
   FileSystemPort* realFiles = nullptr;  // the real file system instead of the tests' one, when set
 };

@@ -555,6 +555,87 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   EXPECT_NE(std::find(now.begin(), now.end(), newest), now.end()) << "the other file went too";
 }
 
+// The pinger's values, put back as they were however the test ends.
+class PingerSettingsGuard {
+ public:
+  static constexpr char kKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\NetPinger";
+  PingerSettingsGuard() : before_(AllValues(HKEY_LOCAL_MACHINE, kKey)) {}
+  ~PingerSettingsGuard() {
+    for (const auto& [name, value] : AllValues(HKEY_LOCAL_MACHINE, kKey)) {
+      const auto found = before_.find(name);
+      WriteReal(HKEY_LOCAL_MACHINE, kKey, name, found == before_.end() ? Stored{} : found->second);
+    }
+  }
+  static std::string Text(const std::string& name) {
+    const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, kKey, name);
+    if (!stored.present || stored.type != REG_SZ) return "(missing)";
+    return std::string(stored.data.c_str());
+  }
+
+ private:
+  std::map<std::string, Stored> before_;
+};
+
+TEST_F(Panels, PingerManualLoopbackIsSavedAnsweredAndLoadedAgain) {
+  PingerSettingsGuard guard;
+  StartProgram();
+  PressMovie("IDC_FS_pingSetting", "pinger");
+  HWND panel = Await("the panel frmNetPingerSettings",
+                     [&] { return FindVisible(main_, "frmNetPingerSettings"); });
+  ASSERT_TRUE(panel);
+  HWND enable = FindNamed(panel, "chkDoPinging");
+  HWND manual = FindNamed(panel, "optManual");
+  HWND host = FindNamed(panel, "txtPingHost");
+  HWND interval = FindNamed(panel, "cmbPingInterval");
+  HWND save = FindNamed(panel, "cmdSave");
+  HWND pingNow = FindNamed(panel, "cmdPingNow");
+  HWND lastPing = FindNamed(panel, "lblLastPing");
+  ASSERT_TRUE(enable && manual && host && interval && save && pingNow && lastPing);
+  SendMessageA(enable, BM_CLICK, 0, 0);
+  SendMessageA(manual, BM_CLICK, 0, 0);
+  SendMessageA(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1"));
+  // The first item, "1 min.", as the user picks it from the list.
+  SendMessageA(interval, CB_SETCURSEL, 0, 0);
+  SendMessageA(GetParent(interval), WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(interval), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(interval));
+  EXPECT_EQ(TextOf(interval), "1 min.");
+  ASSERT_TRUE(Await("cmdSave enabled",
+                    [&]() -> HWND { return IsWindowEnabled(save) ? save : nullptr; }));
+  PostMessageA(save, BM_CLICK, 0, 0);
+  // Save disables itself before it writes; the values go in table order, "chkSound" last.
+  ASSERT_TRUE(Await("the pinger settings stored", [&]() -> HWND {
+    return PingerSettingsGuard::Text("chkSound") == "(missing)" ? nullptr : save;
+  }));
+  EXPECT_FALSE(IsWindowEnabled(save));
+  const std::vector<std::pair<std::string, std::string>> written = {
+      {"chkDoPinging", "1"}, {"optAuto", "False"},          {"optManual", "True"},
+      {"txtPingHost", "127.0.0.1"}, {"cmbPingInterval", "0"}, {"chkSound", "0"}};
+  for (const auto& [name, text] : written) EXPECT_EQ(PingerSettingsGuard::Text(name), text) << name;
+
+  PostMessageA(pingNow, BM_CLICK, 0, 0);
+  EXPECT_TRUE(Await("the last-ping line telling an answer from 127.0.0.1", [&]() -> HWND {
+    const std::string line = TextOf(lastPing);
+    return line.find("127.0.0.1") != std::string::npos &&
+                   line.find("answered in") != std::string::npos
+               ? lastPing
+               : nullptr;
+  })) << TextOf(lastPing);
+
+  // The next start reads them back.
+  program_.End();
+  StartProgram();
+  PressMovie("IDC_FS_pingSetting", "pinger");
+  panel = Await("the panel frmNetPingerSettings again",
+                [&] { return FindVisible(main_, "frmNetPingerSettings"); });
+  ASSERT_TRUE(panel);
+  EXPECT_EQ(SendMessageA(FindNamed(panel, "chkDoPinging"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(FindNamed(panel, "optManual"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(TextOf(FindNamed(panel, "txtPingHost")), "127.0.0.1");
+  EXPECT_EQ(TextOf(FindNamed(panel, "cmbPingInterval")), "1 min.");
+  EXPECT_FALSE(IsWindowEnabled(FindNamed(panel, "cmdSave")));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

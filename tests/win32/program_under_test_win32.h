@@ -135,7 +135,7 @@ class ProgramUnderTest {
     fs::remove_all(folder_, error);
     if (error) return ::testing::AssertionFailure() << "cannot empty " << folder_;
     fs::create_directories(folder_, error);
-    for (const char* file : {"zephyrnet.exe", "speed up.swf", "RZephyrnetMask.skn"}) {
+    for (const char* file : {"zephyrnet.exe", "speed up.swf", "RZephyrnetMask.skn", "Ping.wav"}) {
       fs::copy_file(fs::path(DriverFolder()) / file, fs::path(folder_) / file, error);
       if (error) return ::testing::AssertionFailure() << "cannot copy " << file << " into " << folder_;
     }

@@ -1,0 +1,44 @@
+#!/usr/bin/env python3
+"""Writes resources/Ping.wav, the sound the pinger plays after a ping.
+
+A short, soft chime: a 1046.5 Hz tone (C6) with a quieter octave above it, a 5 ms rise so it
+starts without a click, and an exponential fade over 0.4 s. PCM, 22050 Hz, 16 bits, mono: the
+plain format every Windows from 95 on plays with PlaySound.
+
+Only the standard library is needed:  python3 resources/make_ping_wav.py [output.wav]
+"""
+
+import math
+import os
+import struct
+import sys
+import wave
+
+RATE = 22050
+SECONDS = 0.4
+TONE = 1046.5
+RISE = 0.005
+DECAY = 9.0     # per second
+LOUDNESS = 0.45  # of full scale
+
+
+def samples():
+    for n in range(int(RATE * SECONDS)):
+        t = n / RATE
+        envelope = min(1.0, t / RISE) * math.exp(-DECAY * t)
+        wave_ = math.sin(2 * math.pi * TONE * t) + 0.3 * math.sin(2 * math.pi * 2 * TONE * t)
+        yield int(32767 * LOUDNESS * envelope * wave_ / 1.3)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "Ping.wav")
+    with wave.open(out, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(RATE)
+        w.writeframes(b"".join(struct.pack("<h", s) for s in samples()))
+
+
+if __name__ == "__main__":
+    main()

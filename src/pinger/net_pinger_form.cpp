@@ -1,0 +1,223 @@
+#include "pinger/net_pinger_form.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "app/main_settings_form.h"
+#include "app/main_window.h"
+#include "platform/registry.h"
+
+namespace zephyr {
+namespace {
+
+std::optional<long long> WholeNumberOf(std::string_view text) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+std::optional<bool> StoredBooleanOf(std::string_view stored) {
+  if (EqualNoCase(stored, "true")) return true;
+  if (EqualNoCase(stored, "false")) return false;
+  if (const auto number = WholeNumberOf(stored)) return *number != 0;
+  return std::nullopt;
+}
+
+std::optional<int> StoredIntervalIndexOf(std::string_view stored) {
+  const auto number = WholeNumberOf(stored);
+  if (!number || *number < 0 || *number > 59) return std::nullopt;
+  return static_cast<int>(*number);
+}
+
+std::string LastPingText(std::string_view host, std::string_view time,
+                         const mdlPing::PingOutcome& outcome) {
+  std::string text = "Last ping to " + std::string(host) + " at " + std::string(time) + ": ";
+  if (outcome.answered) return text + "answered in " + std::to_string(outcome.roundTripMs) + " ms";
+  return text + "no answer";
+}
+
+NetPingerForm::NetPingerForm(Program& program)
+    : ui::Form({.name = "frmNetPingerSettings", .caption = "Net Pinger Settings",
+                .bounds = {0, 0, kPanelFrameWidth,
+                           InfoOf(PanelId::kNetPingerSettings).frameHeight}}),
+      program_(program),
+      pinger_(program.ports().network, program.ports().background,
+              [&program](const std::string& text, std::uint32_t flags) {
+                program.Message(text, flags);
+              }) {
+  chkDoPinging.Click.Connect(this, &NetPingerForm::chkDoPinging_Click);
+  optAuto.Click.Connect(this, &NetPingerForm::optAuto_Click);
+  optManual.Click.Connect(this, &NetPingerForm::optManual_Click);
+  txtPingHost.Change.Connect(this, &NetPingerForm::txtPingHost_Change);
+  cmbPingInterval.Click.Connect(this, &NetPingerForm::cmbPingInterval_Click);
+  chkSound.Click.Connect(this, &NetPingerForm::chkSound_Click);
+  cmdPingNow.Click.Connect(this, &NetPingerForm::cmdPingNow_Click);
+  cmdSave.Click.Connect(this, &NetPingerForm::cmdSave_Click);
+  tmrPinger.Tick.Connect(this, &NetPingerForm::tmrPinger_Timer);
+}
+
+std::string NetPingerForm::SettingsKey() const {
+  return std::string(kSettingsRootKey) + std::string(kNetPingerSubkey);
+}
+
+void NetPingerForm::Form_Load() {
+  cmbPingInterval.Clear();
+  for (int minutes = 1; minutes <= 60; ++minutes) {
+    cmbPingInterval.AddItem(std::to_string(minutes) + " min.");
+  }
+  cmdSave.SetEnabled(false);
+  LoadPingerSettings();
+  tmrPinger.SetEnabled(chkDoPinging.Value() == ui::kChecked);
+}
+
+void NetPingerForm::LoadPingerSettings() {
+  RegistryPort& registry = program_.ports().registry;
+  const std::string key = SettingsKey();
+  const auto stored = [&](const ui::Control& control, std::string_view fallback) {
+    return GetMachineSetting(registry, key, control.Name(), fallback);
+  };
+  // Each value goes into its control, which runs the control's handler as a user's change would.
+  // A value that does not convert loads as its default, so the panel always loads.
+  chkDoPinging.SetValue(CheckBoxValueOf(stored(chkDoPinging, "0")));
+  optAuto.SetValue(StoredBooleanOf(stored(optAuto, "true")).value_or(true));
+  optManual.SetValue(StoredBooleanOf(stored(optManual, "false")).value_or(false));
+  txtPingHost.SetText(stored(txtPingHost, kAutomaticPingHost));
+  cmbPingInterval.SetListIndex(
+      StoredIntervalIndexOf(stored(cmbPingInterval, "5")).value_or(kDefaultPingIntervalIndex));
+  chkSound.SetValue(CheckBoxValueOf(stored(chkSound, "0")));
+
+  TakeModeSettings(true);
+  chkDoPinging_Click();
+  SetPingerDirty(false);
+  pingPeriod_ = static_cast<std::int16_t>(pingIntervalValue_ + 1);
+}
+
+void NetPingerForm::SavePingerSettings() {
+  RegistryPort& registry = program_.ports().registry;
+  const std::string key = SettingsKey();
+  const RegistryValue values[] = {chkDoPinging.Value(), optAuto.Value(),
+                                  optManual.Value(),    txtPingHost.Text(),
+                                  cmbPingInterval.ListIndex(), chkSound.Value()};
+  const ui::Control* controls[] = {&chkDoPinging, &optAuto,         &optManual,
+                                   &txtPingHost,  &cmbPingInterval, &chkSound};
+  bool saved = true;
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    saved = SaveMachineSetting(registry, key, controls[i]->Name(), values[i]) == kErrorSuccess &&
+            saved;
+  }
+  TakeModeSettings(false);
+  tmrPinger.SetEnabled(chkDoPinging.Value() == ui::kChecked);
+  pingPeriod_ = static_cast<std::int16_t>(pingIntervalValue_ + 1);
+  if (!saved) {
+    // The schedule follows the panel for this session; the user learns the next start will not.
+    program_.Message(kPingerNotSavedMessage, kMbOk | kMbIconWarning);
+    SetPingerDirty(true);
+  }
+}
+
+void NetPingerForm::TakeModeSettings(bool showMode) {
+  if (optAuto.Value()) {
+    if (showMode) {
+      txtPingHost.SetEnabled(false);
+      cmbPingInterval.SetEnabled(false);
+      txtPingHost.SetText(kAutomaticHostText);
+      cmbPingInterval.SetListIndex(0);
+    }
+    activePingHost_ = kAutomaticPingHost;
+    pingIntervalValue_ = kDefaultPingIntervalIndex;
+    return;
+  }
+  if (showMode) {
+    txtPingHost.SetEnabled(true);
+    cmbPingInterval.SetEnabled(true);
+  }
+  activePingHost_ = txtPingHost.Text();
+  pingIntervalValue_ = std::max(cmbPingInterval.ListIndex(), 0);
+}
+
+void NetPingerForm::SetPingerDirty(bool dirty) {
+  dirty_ = dirty;
+  cmdSave.SetEnabled(dirty);
+}
+
+void NetPingerForm::chkDoPinging_Click() {
+  // The timer follows the box on Save, not here.
+  if (chkDoPinging.Value() == ui::kChecked) {
+    frameConfigurations.SetEnabled(true);
+    cmdSave.SetEnabled(true);
+  } else {
+    frameConfigurations.SetEnabled(false);
+  }
+  SetPingerDirty(true);
+}
+
+void NetPingerForm::optAuto_Click() {
+  SetPingerDirty(true);
+  txtPingHost.SetEnabled(false);
+  cmbPingInterval.SetEnabled(false);
+  txtPingHost.SetText(kAutomaticHostText);
+  cmbPingInterval.SetListIndex(0);
+}
+
+void NetPingerForm::optManual_Click() {
+  SetPingerDirty(true);
+  txtPingHost.SetText(kManualDefaultPingHost);
+  txtPingHost.SetEnabled(true);
+  cmbPingInterval.SetEnabled(true);
+}
+
+void NetPingerForm::txtPingHost_Change() { SetPingerDirty(true); }
+void NetPingerForm::cmbPingInterval_Click() { SetPingerDirty(true); }
+void NetPingerForm::chkSound_Click() { SetPingerDirty(true); }
+
+void NetPingerForm::cmdSave_Click() {
+  SetPingerDirty(false);
+  SavePingerSettings();
+}
+
+void NetPingerForm::cmdPingNow_Click() { PingActiveHost(true); }
+
+void NetPingerForm::tmrPinger_Timer() {
+  if (tickCount_ < pingPeriod_ - 1) {
+    ++tickCount_;
+    return;
+  }
+  tickCount_ = 0;
+  PingActiveHost(false);
+}
+
+void NetPingerForm::PingActiveHost(bool soundOnAnswerOnly) {
+  const std::string host = activePingHost_;
+  lblLastPing.SetCaption("Pinging " + host + "...");
+  // The answer comes later, on this thread; the pinger drops it if the panel has gone by then.
+  pinger_.PingHost(host, mdlPing::kPingTimeoutMs,
+                   [this, host, soundOnAnswerOnly](mdlPing::PingOutcome outcome) {
+                     const std::string time =
+                         program_.ports().locale.FormatShortTime(program_.ports().clock.Now());
+                     lblLastPing.SetCaption(LastPingText(host, time, outcome));
+                     if (chkSound.Value() == ui::kChecked &&
+                         (outcome.answered || !soundOnAnswerOnly)) {
+                       PlayPingSound();
+                     }
+                   });
+}
+
+void NetPingerForm::PlayPingSound() {
+  program_.ports().sound.PlaySoundFile(JoinPath(program_.paths().folder, kPingSoundFileName),
+                                       kSndAsync | kSndFilename);
+}
+
+}  // namespace zephyr

@@ -1,0 +1,81 @@
+#include "platform/network_win32.h"
+
+#include <windows.h>
+#include <winsock.h>
+
+#include <cstring>
+
+namespace zephyr {
+
+NetworkWin32::NetworkWin32() {
+  for (const char* name : {"iphlpapi.dll", "icmp.dll"}) {
+    HMODULE library = LoadLibraryA(name);
+    if (!library) continue;
+    create_ = reinterpret_cast<CreateFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "IcmpCreateFile")));
+    send_ = reinterpret_cast<SendFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "IcmpSendEcho")));
+    close_ = reinterpret_cast<CloseFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "IcmpCloseHandle")));
+    if (HasIcmp()) {
+      library_ = library;
+      return;
+    }
+    create_ = nullptr;
+    send_ = nullptr;
+    close_ = nullptr;
+    FreeLibrary(library);
+  }
+}
+
+NetworkWin32::~NetworkWin32() {
+  if (library_) FreeLibrary(static_cast<HMODULE>(library_));
+}
+
+int NetworkWin32::WsaStartup(std::uint16_t requestedVersion, WsaData& data) {
+  WSADATA record{};
+  const int error = ::WSAStartup(requestedVersion, &record);
+  if (error == 0) {
+    data.version = record.wVersion;
+    data.highVersion = record.wHighVersion;
+    data.maxSockets = record.iMaxSockets;
+  }
+  return error;
+}
+
+int NetworkWin32::WsaCleanup() { return ::WSACleanup(); }
+
+std::optional<HostEntry> NetworkWin32::GetHostByName(const std::string& name) {
+  // The entry lives in storage of the calling thread until its next sockets call: copy it now.
+  const hostent* found = ::gethostbyname(name.c_str());
+  if (!found) return std::nullopt;
+  HostEntry entry;
+  entry.addressLength = found->h_length;
+  for (char** address = found->h_addr_list; address && *address; ++address) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(*address);
+    entry.addresses.emplace_back(bytes, bytes + found->h_length);
+  }
+  return entry;
+}
+
+std::uintptr_t NetworkWin32::IcmpCreateFile() {
+  if (!HasIcmp()) return kInvalidIcmpHandle;
+  return reinterpret_cast<std::uintptr_t>(create_());
+}
+
+std::uint32_t NetworkWin32::IcmpSendEcho(std::uintptr_t handle, const Ipv4Address& destination,
+                                         const void* requestData, std::uint16_t requestSize,
+                                         void* reply, std::uint32_t replySize,
+                                         std::uint32_t timeoutMs) {
+  if (!HasIcmp()) return 0;
+  unsigned long address = 0;  // IPAddr: the bytes in network order
+  std::memcpy(&address, destination.data(), sizeof address);
+  return send_(reinterpret_cast<void*>(handle), address, const_cast<void*>(requestData),
+               requestSize, nullptr, reply, replySize, timeoutMs);
+}
+
+bool NetworkWin32::IcmpCloseHandle(std::uintptr_t handle) {
+  return HasIcmp() && close_(reinterpret_cast<void*>(handle)) != FALSE;
+}
+
+}  // namespace zephyr
