@@ -7,29 +7,41 @@
 
 namespace zephyr {
 
-NetworkWin32::NetworkWin32() {
-  for (const char* name : {"iphlpapi.dll", "icmp.dll"}) {
-    HMODULE library = LoadLibraryA(name);
-    if (!library) continue;
-    create_ = reinterpret_cast<CreateFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "IcmpCreateFile")));
-    send_ = reinterpret_cast<SendFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "IcmpSendEcho")));
-    close_ = reinterpret_cast<CloseFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "IcmpCloseHandle")));
-    if (HasIcmp()) {
-      library_ = library;
-      return;
-    }
-    create_ = nullptr;
-    send_ = nullptr;
-    close_ = nullptr;
-    FreeLibrary(library);
-  }
-}
+NetworkWin32::NetworkWin32() { InitializeCriticalSection(&lock_); }
 
 NetworkWin32::~NetworkWin32() {
   if (library_) FreeLibrary(static_cast<HMODULE>(library_));
+  DeleteCriticalSection(&lock_);
+}
+
+bool NetworkWin32::HasIcmp() {
+  // Loaded with the first echo, not at start-up: most runs never ping. Echoes run on threads of
+  // their own, so the first two may ask at once.
+  EnterCriticalSection(&lock_);
+  if (!lookedUp_) {
+    lookedUp_ = true;
+    for (const char* name : {"iphlpapi.dll", "icmp.dll"}) {
+      HMODULE library = LoadLibraryA(name);
+      if (!library) continue;
+      create_ = reinterpret_cast<CreateFn>(
+          reinterpret_cast<void*>(GetProcAddress(library, "IcmpCreateFile")));
+      send_ = reinterpret_cast<SendFn>(
+          reinterpret_cast<void*>(GetProcAddress(library, "IcmpSendEcho")));
+      close_ = reinterpret_cast<CloseFn>(
+          reinterpret_cast<void*>(GetProcAddress(library, "IcmpCloseHandle")));
+      if (create_ && send_ && close_) {
+        library_ = library;
+        break;
+      }
+      create_ = nullptr;
+      send_ = nullptr;
+      close_ = nullptr;
+      FreeLibrary(library);
+    }
+  }
+  const bool found = create_ && send_ && close_;
+  LeaveCriticalSection(&lock_);
+  return found;
 }
 
 int NetworkWin32::WsaStartup(std::uint16_t requestedVersion, WsaData& data) {

@@ -3,13 +3,14 @@
 // before (Windows 95 has no iphlpapi.dll, and neither exports them to the import table).
 #pragma once
 
+#include <windows.h>
+
 #include "platform/network_port.h"
 
 namespace zephyr {
 
 class NetworkWin32 final : public NetworkPort {
  public:
-  // Looks the ICMP functions up; without them every echo fails.
   NetworkWin32();
   ~NetworkWin32() override;
   NetworkWin32(const NetworkWin32&) = delete;
@@ -24,7 +25,9 @@ class NetworkWin32 final : public NetworkPort {
                              std::uint32_t replySize, std::uint32_t timeoutMs) override;
   bool IcmpCloseHandle(std::uintptr_t handle) override;
 
-  bool HasIcmp() const { return create_ && send_ && close_; }
+  // Whether the ICMP functions are there, looking them up the first time; without them every
+  // echo fails.
+  bool HasIcmp();
 
  private:
   using CreateFn = void*(__stdcall*)();
@@ -32,6 +35,8 @@ class NetworkWin32 final : public NetworkPort {
                                            void*, unsigned long, unsigned long);
   using CloseFn = int(__stdcall*)(void*);
 
+  CRITICAL_SECTION lock_;
+  bool lookedUp_ = false;
   void* library_ = nullptr;
   CreateFn create_ = nullptr;
   SendFn send_ = nullptr;
