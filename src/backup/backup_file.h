@@ -120,6 +120,8 @@ struct BackupReadResult {
   bool ok() const { return backup.has_value(); }
 };
 BackupReadResult ParseBackup(std::string_view text);
+// The file's bytes, for a reader that needs them as they are; the reason it cannot be had, or empty.
+std::string ReadBackupText(FileSystemPort& files, const std::string& file, std::string& text);
 BackupReadResult ReadBackupFile(FileSystemPort& files, const std::string& file);
 
 }  // namespace zephyr

@@ -313,12 +313,17 @@ BackupReadResult ParseBackup(std::string_view text) {
   return BackupParser(text).Parse();
 }
 
+std::string ReadBackupText(FileSystemPort& files, const std::string& file, std::string& text) {
+  const FileStatus status = files.ReadWholeFile(file, kLargestBackupFile, text);
+  if (status == kFileOk) return {};
+  if (status == kFileTooLarge) return "the file is far too large for a backup";
+  return "the file could not be read (" + DescribeFileStatus(status) + ")";
+}
+
 BackupReadResult ReadBackupFile(FileSystemPort& files, const std::string& file) {
   std::string text;
-  const FileStatus status = files.ReadWholeFile(file, kLargestBackupFile, text);
-  if (status == kFileTooLarge) return {std::nullopt, "the file is far too large for a backup"};
-  if (status != kFileOk) {
-    return {std::nullopt, "the file could not be read (" + DescribeFileStatus(status) + ")"};
+  if (std::string error = ReadBackupText(files, file, text); !error.empty()) {
+    return {std::nullopt, std::move(error)};
   }
   return ParseBackup(text);
 }

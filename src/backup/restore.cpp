@@ -296,13 +296,8 @@ RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCod
                             const std::string& file) {
   RestoreResult result;
   std::string text;
-  if (const FileStatus status = files.ReadWholeFile(file, kLargestBackupFile, text);
-      status != kFileOk) {
-    result.reason = status == kFileTooLarge
-                        ? "the file is far too large for a backup"
-                        : "the file could not be read (" + DescribeFileStatus(status) + ")";
-    return result;
-  }
+  result.reason = ReadBackupText(files, file, text);
+  if (!result.reason.empty()) return result;
   const BackupReadResult read = ParseBackup(text);
   if (!read.ok()) {
     result.reason = read.error;
