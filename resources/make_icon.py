@@ -2,7 +2,8 @@
 """Draws the Zephyrnet icon and writes resources/zephyrnet.ico.
 
 The icon is a rounded square shading from the main menu's accent blue to its title-bar navy,
-crossed by three white gusts of wind. Each size (16, 32 and 48 pixels) is drawn from the shapes
+crossed by three white gusts of wind. Each size (16, 20, 24 and 32 pixels for the small icon, 32,
+40, 48 and 64 for the large one, at 96, 120, 144 and 192 dots per inch) is drawn from the shapes
 themselves with 4 x 4 samples per pixel, so small sizes stay sharp; 16 pixels leave out the curls,
 which would only blur there. Every size is stored twice: 32-bit with alpha for Windows XP and
 later, and 256 colours with a transparency mask for the older systems the program runs on.
@@ -15,7 +16,7 @@ import os
 import struct
 import sys
 
-SIZES = (16, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64)
 SAMPLES = 4
 TOP = (0x2B, 0x8C, 0xE0)      # the menu's accent
 BOTTOM = (0x17, 0x2F, 0x4A)   # the menu's title bar

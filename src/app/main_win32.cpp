@@ -48,6 +48,14 @@ AppPaths PathsOfThisProgram() {
   return paths;
 }
 
+// The program's icon at the system's small-icon size (16 pixels at 96 dots per inch, more on
+// screens with more), picked from the sizes the icon file holds.
+HICON SmallIcon(HINSTANCE instance) {
+  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON),
+                                       GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
 // Where the guard keeps the player's own window procedure: in the window, not in a global.
 constexpr char kPreviousProcProperty[] = "ZephyrnetPreviousProc";
 
@@ -101,8 +109,11 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
       return false;
     }
     hwnd_ = binder_.FormWindow();
+    // Each icon drawn at the size the system asks for, not one stretched to fit.
     if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))) {
       SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
+    if (HICON icon = SmallIcon(GetModuleHandleA(nullptr))) {
       SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
     if (HWND frame = binder_.WindowOf(form.framChildWindow)) {
@@ -158,11 +169,15 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
     if (!flash) return nullptr;
     const ui::MovieLoadResult movie = ui::LoadMovieFile(
         program_.ports().files, JoinPath(program_.paths().folder, kMovieFileName));
-    const ui::Rect bounds = control.Bounds();
+    // The movie's layout is the form's, at 96 dots per inch; the player draws it at the scale.
+    const ui::Rect layout = control.Bounds();
+    const ui::Rect bounds = binder_.Scale().Scale(layout);
     ui::MoviePlayerWindowArgs args;
     args.parent = parent;
     args.bounds = {bounds.x, bounds.y, bounds.x + bounds.width, bounds.y + bounds.height};
+    args.scale = binder_.Scale();
     args.name = control.Name();
+    const ui::Rect panelArea = movie.document.panelFrame;
     if (!player_.Create(args, movie.document, [flash](const std::string& command,
                                                       const std::string& arguments) {
           flash->SendCommand(command, arguments);
@@ -173,11 +188,10 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
       const std::string value = flash->GetVariable(variable);
       if (!value.empty()) player_.SetVariable(variable, value);
     }
-    // The panels go where the menu leaves room for them.
-    const RECT frame = player_.PanelFrame();
+    // The panels go where the menu leaves room for them, in the form's layout like the frame.
     ui::Frame& panelFrame = program_.mainWindow().framChildWindow;
-    panelFrame.SetBounds({frame.left, frame.top, panelFrame.Bounds().width,
-                          panelFrame.Bounds().height});
+    panelFrame.SetBounds({layout.x + panelArea.x, layout.y + panelArea.y,
+                          panelFrame.Bounds().width, panelFrame.Bounds().height});
     return player_.Hwnd();
   }
 
@@ -227,8 +241,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   NotificationAreaWin32 notificationArea;
   ui::TrayArgs trayArgs;
-  if (HICON icon = static_cast<HICON>(
-          LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR))) {
+  // The notification area shows small icons.
+  if (HICON icon = SmallIcon(instance)) {
     trayArgs.trayImage = {kPicTypeIcon, reinterpret_cast<std::uintptr_t>(icon)};
   }
   ui::TrayWin32 tray(notificationArea, trayArgs);

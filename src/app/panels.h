@@ -57,4 +57,18 @@ inline constexpr std::array<PanelId, 6> kStartupOrder = {
     PanelId::kWizardMode,      PanelId::kBackUp,            PanelId::kNetPingerSettings,
     PanelId::kSystemStatus,    PanelId::kRamConfiguration, PanelId::kMainSettings};
 
+// The movie command that shows each panel in the frame.
+inline constexpr std::string_view ShowCommandOf(PanelId id) {
+  switch (id) {
+    case PanelId::kWizardMode: return "IDC_FS_wizardMode";
+    case PanelId::kNormalMode: return "IDC_FS_normalMode";
+    case PanelId::kBackUp: return "IDC_FS_backupManger";
+    case PanelId::kNetPingerSettings: return "IDC_FS_pingSetting";
+    case PanelId::kSystemStatus: return "IDC_FS_systemSatus";
+    case PanelId::kRamConfiguration: return "IDC_FS_ramConfig";
+    case PanelId::kMainSettings: return "IDC_FS_settings";
+  }
+  return {};
+}
+
 }  // namespace zephyr

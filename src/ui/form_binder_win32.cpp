@@ -184,6 +184,7 @@ bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers,
   if (form.Observer() != nullptr && form.Observer() != this) return false;
   RegisterCommonControls();
   if (!RegisterFormClass(Instance())) return false;
+  if (!font_) font_ = std::make_unique<ControlFont>(scale_);
   {
     const MirrorScope quiet(*this);
     window_ = CreateFormWindow(form, parent);
@@ -288,6 +289,7 @@ void FormBinderWin32::PlaceFormWindow() {
     if (bounds.width <= 0) bounds.width = right + kFormMargin;
     if (bounds.height <= 0) bounds.height = bottom + kFormMargin;
   }
+  bounds = scale_.Scale(bounds);
   const auto style = static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE));
   if ((style & WS_CHILD) != 0) {
     SetWindowPos(window_, nullptr, bounds.x, bounds.y, bounds.width, bounds.height,
@@ -368,6 +370,22 @@ HWND FormBinderWin32::ParentWindowOf(const Control& control) {
   return frameWindow != nullptr ? frameWindow : window_;
 }
 
+// A control's window lies in its frame's window, which lies in its own frame's, as
+// ParentWindowOf makes them; the scale rounds each edge where it lies on the form, so a control
+// lines up with its neighbours whatever frame holds it.
+Rect FormBinderWin32::PixelBounds(const Control& control) const {
+  int originX = 0;
+  int originY = 0;
+  for (const Control* inner = &control;;) {
+    const Frame* frame = inner->Container();
+    if (frame == nullptr || frame == inner || &frame->Parent() != form_) break;
+    originX += frame->Bounds().x;
+    originY += frame->Bounds().y;
+    inner = frame;
+  }
+  return scale_.Scale(control.Bounds(), originX, originY);
+}
+
 // Windows are made in tab order, a frame before the first control inside it, so the order of
 // the windows (which dialog keys follow) is the model's tab order.
 HWND FormBinderWin32::CreateWindowFor(Control& control) {
@@ -395,7 +413,7 @@ HWND FormBinderWin32::CreateWindowFor(Control& control) {
   binding.optionGroup = continuesGroup ? previous->optionGroup : index;
 
   const DWORD common = WS_CHILD | WS_CLIPSIBLINGS | (continuesGroup ? 0 : WS_GROUP);
-  const Rect& bounds = control.Bounds();
+  const Rect bounds = PixelBounds(control);
   const int id = nextId_++;
   HWND window = nullptr;
   if (kind == ControlKind::kMovie) {
@@ -415,8 +433,7 @@ HWND FormBinderWin32::CreateWindowFor(Control& control) {
   if (window == nullptr) return nullptr;
 
   if (!binding.hosted) {
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                 FALSE);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_->get()), FALSE);
   }
   if (kind == ControlKind::kFrame) {
     // The frame's own window procedure goes into its user data before the new one takes over.
@@ -593,7 +610,7 @@ void FormBinderWin32::MirrorEnabled(Binding& binding) {
 }
 
 void FormBinderWin32::MirrorBounds(Binding& binding) {
-  const Rect& bounds = binding.control->Bounds();
+  const Rect bounds = PixelBounds(*binding.control);
   int height = bounds.height;
   if (binding.control->Kind() == ControlKind::kComboBox &&
       static_cast<ComboBox*>(binding.control)->Style() != ComboStyle::kSimpleCombo) {
@@ -723,7 +740,7 @@ void FormBinderWin32::MirrorItems(Binding& binding) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[static_cast<std::size_t>(c)].second;
+        column.cx = scale_.Length(columns[static_cast<std::size_t>(c)].second);
         column.pszText = const_cast<char*>(columns[static_cast<std::size_t>(c)].first.c_str());
         SendMessageA(window, c < shown ? LVM_SETCOLUMNA : LVM_INSERTCOLUMNA,
                      static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));

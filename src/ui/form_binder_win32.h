@@ -6,6 +6,10 @@
 // controls' User* methods, so a panel sees exactly the events a user raises and has no Win32 code
 // of its own. Setting a window from the model never comes back as user input.
 //
+// Forms are laid out at 96 dots per inch; the binder places every window at the screen's scale
+// (DpiScale: edges rounded, so neighbours neither overlap nor part), sizes list columns with it
+// and gives the controls the standard control font at that scale.
+//
 // Controls inside a Frame are child windows of the frame's group box, placed relative to it, so
 // hiding, moving or raising a frame takes its contents along. As in dialogs, the tab order is the
 // order of the windows: the model's tab order, until BringToFront raises a control.
@@ -27,6 +31,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/dpi_scale.h"
+#include "ui/dpi_win32.h"
 #include "ui/form_model.h"
 
 namespace zephyr::ui {
@@ -53,6 +59,10 @@ class FormBinderWin32 final : public FormObserver {
   ~FormBinderWin32() override;
   FormBinderWin32(const FormBinderWin32&) = delete;
   FormBinderWin32& operator=(const FormBinderWin32&) = delete;
+
+  // The scale of the windows made from now on; the screen's unless a test says otherwise.
+  void SetScale(DpiScale scale) { scale_ = scale; }
+  const DpiScale& Scale() const { return scale_; }
 
   // Hosts the Movie controls of forms bound from now on; without a host they get no window.
   void SetMovieHost(ControlWindowHost* host) { movieHost_ = host; }
@@ -137,6 +147,8 @@ class FormBinderWin32 final : public FormObserver {
   void FinishWindows(std::size_t first);
   void ApplyStacking();
   HWND CreateWindowFor(Control& control);
+  // The control's bounds in pixels, relative to the window it is a child of.
+  Rect PixelBounds(const Control& control) const;
   HWND ParentWindowOf(const Control& control);
   void Release(bool destroyWindow);
 
@@ -174,6 +186,8 @@ class FormBinderWin32 final : public FormObserver {
   void Forward(HWND window, Input&& input, std::initializer_list<Property> resync);
 
   Form* form_ = nullptr;
+  DpiScale scale_ = ScreenScale();
+  std::unique_ptr<ControlFont> font_;  // outlives the windows: members go after ~FormBinderWin32
   TimerSchedulerWin32* timers_ = nullptr;
   ControlWindowHost* movieHost_ = nullptr;
   HWND window_ = nullptr;

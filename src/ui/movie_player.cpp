@@ -12,6 +12,33 @@ bool Contains(const Rect& r, int x, int y) {
 
 }  // namespace
 
+MovieDocument ScaledMovie(MovieDocument movie, const DpiScale& scale) {
+  movie.width = scale.Edge(movie.width);
+  movie.height = scale.Edge(movie.height);
+  for (Rect* area : {&movie.titleArea, &movie.menuArea, &movie.panelFrame, &movie.versionArea}) {
+    *area = scale.Scale(*area);
+  }
+  for (MovieButton& button : movie.titleBarButtons) button.bounds = scale.Scale(button.bounds);
+  for (MovieScreen& screen : movie.screens) {
+    for (MovieButton& button : screen.buttons) button.bounds = scale.Scale(button.bounds);
+  }
+  return movie;
+}
+
+Rect MovieCaptionRoom(const MovieButton& button, const Rect& bounds, const DpiScale& scale) {
+  int left = bounds.x;
+  int right = bounds.x + bounds.width;
+  switch (button.style) {
+    case MovieButtonStyle::kMenu:
+      left += scale.Length(16) + (button.glyph != MovieGlyph::kNone ? scale.Length(18) : 0);
+      right -= scale.Length(24);
+      break;
+    case MovieButtonStyle::kLink: right -= scale.Length(8); break;
+    case MovieButtonStyle::kTool: break;
+  }
+  return {left, bounds.y, std::max(0, right - left), bounds.height};
+}
+
 MoviePlayer::MoviePlayer(MovieDocument document) : document_(std::move(document)) {
   // A document made in code may have no screens; the player always shows one.
   if (document_.screens.empty()) document_.screens.push_back({.id = document_.home});

@@ -10,9 +10,18 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/dpi_scale.h"
 #include "ui/movie.h"
 
 namespace zephyr::ui {
+
+// The movie laid out for a screen of `scale`: every area and button by the scale's edges, so the
+// menu column, the title bar and the buttons on them still meet exactly. Fonts keep their points.
+MovieDocument ScaledMovie(MovieDocument movie, const DpiScale& scale);
+
+// Where a button of `bounds` (in pixels) draws its caption: inside its padding, and to the right
+// of its glyph on a menu entry. The caption is cut where it is wider than this.
+Rect MovieCaptionRoom(const MovieButton& button, const Rect& bounds, const DpiScale& scale);
 
 // The player's command event: the command string and its arguments (always empty here).
 using MovieCommandHandler =

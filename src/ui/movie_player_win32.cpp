@@ -134,40 +134,50 @@ void Lines(HDC dc, std::initializer_list<POINT> points) {
   Polyline(dc, points.begin(), static_cast<int>(points.size()));
 }
 
-void DrawGlyph(HDC dc, MovieGlyph glyph, int cx, int cy, const MovieColor& color) {
-  PenScope pen(dc, color, glyph == MovieGlyph::kClose || glyph == MovieGlyph::kBack ? 2 : 1);
+// The glyphs are drawn, not stretched: each point is placed at the scale from the glyph's centre,
+// and the strokes widen with it.
+void DrawGlyph(HDC dc, MovieGlyph glyph, int cx, int cy, const MovieColor& color,
+               const DpiScale& scale) {
+  const auto at = [&](int dx, int dy) {
+    return POINT{cx + scale.Length(dx), cy + scale.Length(dy)};
+  };
+  PenScope pen(dc, color,
+               scale.Length(glyph == MovieGlyph::kClose || glyph == MovieGlyph::kBack ? 2 : 1));
   switch (glyph) {
     case MovieGlyph::kMinimize:
-      Lines(dc, {{cx - 5, cy + 4}, {cx + 6, cy + 4}});
-      Lines(dc, {{cx - 5, cy + 5}, {cx + 6, cy + 5}});
+      Lines(dc, {at(-5, 4), at(6, 4)});
+      Lines(dc, {at(-5, 5), at(6, 5)});
       break;
     case MovieGlyph::kClose:
-      Lines(dc, {{cx - 4, cy - 4}, {cx + 5, cy + 5}});
-      Lines(dc, {{cx + 4, cy - 4}, {cx - 5, cy + 5}});
+      Lines(dc, {at(-4, -4), at(5, 5)});
+      Lines(dc, {at(4, -4), at(-5, 5)});
       break;
     case MovieGlyph::kTray:
-      Lines(dc, {{cx, cy - 7}, {cx, cy + 2}});
-      Lines(dc, {{cx - 3, cy - 1}, {cx, cy + 2}, {cx + 4, cy - 2}});
-      Lines(dc, {{cx - 6, cy}, {cx - 6, cy + 5}, {cx + 6, cy + 5}, {cx + 6, cy - 1}});
+      Lines(dc, {at(0, -7), at(0, 2)});
+      Lines(dc, {at(-3, -1), at(0, 2), at(4, -2)});
+      Lines(dc, {at(-6, 0), at(-6, 5), at(6, 5), at(6, -1)});
       break;
     case MovieGlyph::kHome:
-      Lines(dc, {{cx - 7, cy}, {cx, cy - 7}, {cx + 8, cy + 1}});
-      Lines(dc, {{cx - 5, cy - 1}, {cx - 5, cy + 6}, {cx + 5, cy + 6}, {cx + 5, cy - 2}});
-      Lines(dc, {{cx - 1, cy + 6}, {cx - 1, cy + 2}, {cx + 1, cy + 2}, {cx + 1, cy + 6}});
+      Lines(dc, {at(-7, 0), at(0, -7), at(8, 1)});
+      Lines(dc, {at(-5, -1), at(-5, 6), at(5, 6), at(5, -2)});
+      Lines(dc, {at(-1, 6), at(-1, 2), at(1, 2), at(1, 6)});
       break;
-    case MovieGlyph::kBack: Lines(dc, {{cx + 2, cy - 5}, {cx - 3, cy}, {cx + 3, cy + 6}}); break;
+    case MovieGlyph::kBack: Lines(dc, {at(2, -5), at(-3, 0), at(3, 6)}); break;
     case MovieGlyph::kNone: break;
   }
 }
 
-void DrawChevronRight(HDC dc, int cx, int cy, const MovieColor& color) {
-  PenScope pen(dc, color, 1);
-  Lines(dc, {{cx - 2, cy - 4}, {cx + 2, cy}, {cx - 3, cy + 5}});
-  Lines(dc, {{cx - 1, cy - 4}, {cx + 3, cy}, {cx - 2, cy + 5}});
+void DrawChevronRight(HDC dc, int cx, int cy, const MovieColor& color, const DpiScale& scale) {
+  const auto at = [&](int dx, int dy) {
+    return POINT{cx + scale.Length(dx), cy + scale.Length(dy)};
+  };
+  PenScope pen(dc, color, scale.Length(1));
+  Lines(dc, {at(-2, -4), at(2, 0), at(-3, 5)});
+  Lines(dc, {at(-1, -4), at(3, 0), at(-2, 5)});
 }
 
-HFONT MakeFont(const MovieFont& font, int points, bool bold, int dpi) {
-  return CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+HFONT MakeFont(const MovieFont& font, int points, bool bold, const DpiScale& scale) {
+  return CreateFontA(-scale.PointsToPixels(points), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, font.face.c_str());
 }
@@ -206,7 +216,7 @@ bool MoviePlayerWindow::Create(const MoviePlayerWindowArgs& args, MovieDocument 
   }
   args_ = args;
   onCommand_ = std::move(onCommand);
-  player_ = std::make_unique<MoviePlayer>(std::move(movie));
+  player_ = std::make_unique<MoviePlayer>(ScaledMovie(std::move(movie), args.scale));
   player_->SetCommandHandler([this](const std::string& command, const std::string& arguments) {
     // A copy: the handler may destroy this window and with it onCommand_.
     const MovieCommandHandler handler = onCommand_;
@@ -276,9 +286,7 @@ LRESULT MoviePlayerWindow::OnCreate(HWND hwnd) {
 }
 
 void MoviePlayerWindow::CreateFonts() {
-  const HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  const DpiScale& dpi = args_.scale;
   const MovieLook& look = player_->Document().look;
   font_ = MakeFont(look.font, look.font.points, look.font.bold, dpi);
   smallFont_ = MakeFont(look.font, std::max(6, look.font.points - 1), false, dpi);
@@ -402,18 +410,20 @@ void MoviePlayerWindow::Paint(HDC dc, const RECT& client) {
   // Title bar: a mark, the title and the tagline, with an accent line beneath.
   const RECT title = ToRect(doc.titleArea);
   Fill(dc, title, look.titleBar);
-  Fill(dc, {title.left, title.bottom - 2, title.right, title.bottom}, look.accent);
-  const int middle = (title.top + title.bottom - 2) / 2;
-  const RECT mark{title.left + 14, middle - 12, title.left + 38, middle + 12};
+  const int rule = Px(2);
+  Fill(dc, {title.left, title.bottom - rule, title.right, title.bottom}, look.accent);
+  const int middle = (title.top + title.bottom - rule) / 2;
+  const RECT mark{title.left + Px(14), middle - Px(12), title.left + Px(38), middle + Px(12)};
   Fill(dc, mark, look.accent);
   PaintText(dc, markFont_, look.titleText, doc.title.substr(0, 1), mark,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   const SIZE titleSize = TextSize(dc, titleFont_, doc.title);
-  const RECT titleText{mark.right + 10, title.top, mark.right + 10 + titleSize.cx,
-                       title.bottom - 2};
+  const RECT titleText{mark.right + Px(10), title.top, mark.right + Px(10) + titleSize.cx,
+                       title.bottom - rule};
   PaintText(dc, titleFont_, look.titleText, doc.title, titleText,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  const RECT tagline{titleText.right + 12, title.top + 3, title.right - 160, title.bottom - 2};
+  const RECT tagline{titleText.right + Px(12), title.top + Px(3), title.right - Px(160),
+                     title.bottom - rule};
   PaintText(dc, font_, look.taglineText, doc.tagline, tagline,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 
@@ -426,12 +436,12 @@ void MoviePlayerWindow::Paint(HDC dc, const RECT& client) {
   // shown panel covers.
   const MovieScreen& screen = player_->CurrentScreen();
   const RECT panel = ToRect(doc.panelFrame);
-  const RECT heading{panel.left, std::max<LONG>(0, panel.top - 44), panel.right - 110,
-                     panel.top - 10};
+  const RECT heading{panel.left, std::max<LONG>(0, panel.top - Px(44)), panel.right - Px(110),
+                     panel.top - Px(10)};
   PaintText(dc, headingFont_, look.headingText,
             panelTitle_.empty() ? screen.heading : panelTitle_, heading,
             DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_END_ELLIPSIS);
-  Fill(dc, {panel.left, panel.top - 6, panel.left + 36, panel.top - 4}, look.accent);
+  Fill(dc, {panel.left, panel.top - Px(6), panel.left + Px(36), panel.top - Px(4)}, look.accent);
   if (!panelTitle_.empty()) {
     Fill(dc, panel, look.background);
     PaintHint(dc, panel);
@@ -439,10 +449,10 @@ void MoviePlayerWindow::Paint(HDC dc, const RECT& client) {
   }
   Fill(dc, panel, look.cardBorder);
   Fill(dc, {panel.left + 1, panel.top + 1, panel.right - 1, panel.bottom - 1}, look.card);
-  RECT text{panel.left + 22, panel.top + 20, panel.right - 22, panel.bottom - 16};
+  RECT text{panel.left + Px(22), panel.top + Px(20), panel.right - Px(22), panel.bottom - Px(16)};
   for (const std::string& paragraph : screen.paragraphs) {
     PaintText(dc, font_, look.text, paragraph, text, DT_WORDBREAK | DT_END_ELLIPSIS);
-    text.top += WrappedHeight(dc, font_, paragraph, text) + 10;
+    text.top += WrappedHeight(dc, font_, paragraph, text) + Px(10);
     if (text.top >= text.bottom) break;
   }
 
@@ -454,9 +464,10 @@ void MoviePlayerWindow::PaintHint(HDC dc, const RECT& panel) {
   const MovieLook& look = player_->Document().look;
   const std::string hint = player_->HintText();
   if (hint.empty()) return;
-  const RECT bar{panel.left, panel.bottom + 16, panel.left + 3, panel.bottom + 34};
+  const RECT bar{panel.left, panel.bottom + Px(16), panel.left + Px(3), panel.bottom + Px(34)};
   Fill(dc, bar, look.accent);
-  const RECT hintText{panel.left + 12, panel.bottom + 16, panel.right, panel.bottom + 64};
+  const RECT hintText{panel.left + Px(12), panel.bottom + Px(16), panel.right,
+                      panel.bottom + Px(64)};
   PaintText(dc, font_, look.mutedText, hint, hintText, DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS);
 }
 
@@ -480,17 +491,18 @@ void MoviePlayerWindow::DrawItem(HDC dc, const RECT& rect, int item, bool presse
     case MovieButtonStyle::kMenu: {
       const MovieColor back = pressed ? look.menuPressed : hover ? look.menuHover : look.menu;
       Fill(dc, rect, back);
-      if (focused) Fill(dc, {rect.left, rect.top, rect.left + 3, rect.bottom}, look.accent);
-      int x = rect.left + 16;
+      if (focused) Fill(dc, {rect.left, rect.top, rect.left + Px(3), rect.bottom}, look.accent);
+      const Rect room = MovieCaptionRoom(
+          button, {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top},
+          args_.scale);
       if (button.glyph != MovieGlyph::kNone) {
-        DrawGlyph(dc, button.glyph, x + 4, cy, look.menuText);
-        x += 18;
+        DrawGlyph(dc, button.glyph, rect.left + Px(20), cy, look.menuText, args_.scale);
       }
       PaintText(dc, font_, look.menuText, button.caption,
-                {x, rect.top, rect.right - 24, rect.bottom},
+                {room.x, rect.top, room.x + room.width, rect.bottom},
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
       if (!button.target.empty() && button.command.empty()) {
-        DrawChevronRight(dc, rect.right - 16, cy, Mix(look.menuText, back, 45));
+        DrawChevronRight(dc, rect.right - Px(16), cy, Mix(look.menuText, back, 45), args_.scale);
       }
       break;
     }
@@ -506,7 +518,7 @@ void MoviePlayerWindow::DrawItem(HDC dc, const RECT& rect, int item, bool presse
         PaintText(dc, smallFont_, look.titleText, button.caption, rect,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
       } else {
-        DrawGlyph(dc, button.glyph, (rect.left + rect.right) / 2, cy, look.titleText);
+        DrawGlyph(dc, button.glyph, (rect.left + rect.right) / 2, cy, look.titleText, args_.scale);
       }
       if (focused) Outline(dc, rect, Mix(look.titleText, back, 30));
       break;
@@ -515,11 +527,12 @@ void MoviePlayerWindow::DrawItem(HDC dc, const RECT& rect, int item, bool presse
       Fill(dc, rect, look.background);
       const MovieColor color = pressed ? Mix(look.linkText, kBlack, 30) : look.linkText;
       const SIZE size = TextSize(dc, font_, button.caption);
-      const int left = std::max<int>(rect.left, rect.right - 8 - size.cx);
-      PaintText(dc, font_, color, button.caption, {left, rect.top, rect.right - 8, rect.bottom},
+      const int right = rect.right - Px(8);
+      const int left = std::max<int>(rect.left, right - size.cx);
+      PaintText(dc, font_, color, button.caption, {left, rect.top, right, rect.bottom},
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
       if (hover || pressed) {
-        Fill(dc, {left, cy + size.cy / 2, rect.right - 8, cy + size.cy / 2 + 1}, color);
+        Fill(dc, {left, cy + size.cy / 2, right, cy + size.cy / 2 + Px(1)}, color);
       }
       if (focused) Outline(dc, rect, Mix(look.linkText, look.background, 40));
       break;
@@ -634,7 +647,7 @@ void MoviePlayerWindow::SetPanelTitle(const std::string& title) {
   panelTitle_ = title;
   if (!hwnd_ || !player_) return;
   const RECT panel = ToRect(player_->Document().panelFrame);
-  const RECT area{panel.left, std::max<LONG>(0, panel.top - 44), panel.right, panel.bottom};
+  const RECT area{panel.left, std::max<LONG>(0, panel.top - Px(44)), panel.right, panel.bottom};
   InvalidateRect(hwnd_, &area, FALSE);
 }
 

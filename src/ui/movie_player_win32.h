@@ -14,13 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "ui/dpi_win32.h"
 #include "ui/movie_player.h"
 
 namespace zephyr::ui {
 
 struct MoviePlayerWindowArgs {
   HWND parent = nullptr;
-  RECT bounds{0, 0, 724, 540};  // in the parent's client coordinates
+  RECT bounds{0, 0, 724, 540};  // in pixels, in the parent's client coordinates
+  DpiScale scale = ScreenScale();  // the movie's layout, drawing and fonts are scaled by it
   std::string name = "flash";   // the player window's own automation name
   int controlId = 0;
 };
@@ -48,7 +50,7 @@ class MoviePlayerWindow {
   void SetPanelTitle(const std::string& title);
 
   HWND Hwnd() const { return hwnd_; }
-  // Where the program shows its panels, in the parent's client coordinates.
+  // Where the program shows its panels, in pixels in the parent's client coordinates.
   RECT PanelFrame() const;
   // The player's state; null before Create.
   const MoviePlayer* Player() const { return player_.get(); }
@@ -77,6 +79,8 @@ class MoviePlayerWindow {
   void RedrawItem(int item);
   void Paint(HDC dc, const RECT& client);
   void DrawItem(HDC dc, const RECT& rect, int item, bool pressed, bool focused);
+  // A length of the movie's layout in pixels.
+  int Px(int layout) const { return args_.scale.Length(layout); }
   int ItemOf(HWND button) const;
 
   HWND hwnd_ = nullptr;

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "ui/dpi_win32.h"
+
 namespace zephyr::ui {
 
 namespace {
@@ -72,7 +74,7 @@ void FrameWith(HDC dc, const RECT& rect, COLORREF color) {
 }
 
 // The element's font, built on the window's current one for what the element leaves out.
-HFONT MakeFont(HWND hwnd, const SkinElement& element, HFONT base) {
+HFONT MakeFont(const SkinElement& element, HFONT base) {
   if (base == nullptr) base = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   LOGFONTA font{};
   if (GetObjectA(base, sizeof font, &font) == 0) return nullptr;
@@ -82,10 +84,8 @@ HFONT MakeFont(HWND hwnd, const SkinElement& element, HFONT base) {
                 std::min(element.face->size(), sizeof font.lfFaceName - 1));
   }
   if (element.points) {
-    HDC dc = GetDC(hwnd);
-    font.lfHeight = -MulDiv(*element.points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfHeight = -ScreenScale().PointsToPixels(*element.points);
     font.lfWidth = 0;
-    ReleaseDC(hwnd, dc);
   }
   if (element.bold) font.lfWeight = *element.bold ? FW_BOLD : FW_NORMAL;
   return CreateFontIndirectA(&font);
@@ -160,13 +160,14 @@ void DrawButton(const DRAWITEMSTRUCT& item, const SkinnedWindow& button) {
   const auto font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
   const HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
   RECT textRect = rect;
-  if (pressed) OffsetRect(&textRect, 1, 1);
+  const DpiScale scale = ScreenScale();
+  if (pressed) OffsetRect(&textRect, scale.Length(1), scale.Length(1));
   DrawTextA(dc, caption.c_str(), length, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   if (oldFont != nullptr) SelectObject(dc, oldFont);
 
   if (focused && (item.itemState & ODS_NOFOCUSRECT) == 0) {
     RECT focus = rect;
-    InflateRect(&focus, -3, -3);
+    InflateRect(&focus, -scale.Length(3), -scale.Length(3));
     DrawFocusRect(dc, &focus);
   }
 }
@@ -288,7 +289,7 @@ void ApplyStyle(HWND hwnd, SkinnedWindow& record, const SkinElement& element) {
 
   HFONT font = record.originalFont;
   if (element.HasFont()) {
-    record.font = MakeFont(hwnd, element, record.originalFont);
+    record.font = MakeFont(element, record.originalFont);
     if (record.font != nullptr) font = record.font;
   }
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -1,6 +1,7 @@
 // The program shell: start-up, the movie's commands, and which panel is on screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,14 @@ TEST_F(ProgramTest, EachPanelCommandShowsExactlyThatPanelInItsFrameSize) {
     EXPECT_EQ(Frame().width, 440) << row.command;
     EXPECT_EQ(Frame().height, row.height) << row.command;
     EXPECT_EQ(host.placed.back(), row.form);
+    // The table that drivers show panels by names the same command.
+    const auto info = std::find_if(kPanels.begin(), kPanels.end(), [&row](const PanelInfo& p) {
+      return p.formName == row.form;
+    });
+    ASSERT_NE(info, kPanels.end()) << row.form;
+    EXPECT_EQ(ShowCommandOf(info->id), row.command);
   }
+  EXPECT_EQ(std::size(rows), kPanels.size());
   // The buttons beneath the movie show panels too, without resizing the frame.
   program.mainWindow().cmdRamBooster(1).Click.Raise();
   EXPECT_EQ(VisiblePanels(), Lines{"frmSystemStatus"});
