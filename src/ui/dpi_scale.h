@@ -29,7 +29,9 @@ class DpiScale {
 
   // A position (an edge, a point) in pixels: the nearest pixel, halves rounded up, so the same
   // layout position always lands on the same pixel, whatever the rectangle it belongs to.
-  constexpr int Edge(int layout) const { return FloorDiv(2 * layout * dpi_ + kLayoutDpi, 2 * kLayoutDpi); }
+  constexpr int Edge(int layout) const {
+    return FloorDiv(2 * layout * dpi_ + kLayoutDpi, 2 * kLayoutDpi);
+  }
   // A length that stands alone (a pen's width, a margin, a glyph's reach): scaled like an edge,
   // but never to nothing when it was something.
   constexpr int Length(int layout) const {

@@ -177,8 +177,8 @@ void DrawChevronRight(HDC dc, int cx, int cy, const MovieColor& color, const Dpi
 }
 
 HFONT MakeFont(const MovieFont& font, int points, bool bold, const DpiScale& scale) {
-  return CreateFontA(-scale.PointsToPixels(points), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+  return CreateFontA(-scale.PointsToPixels(points), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, font.face.c_str());
 }
 

@@ -32,7 +32,12 @@ const std::set<std::string> kDispatcherCommands = {
     "IDC_FS_sysSettingClicked"};
 
 std::filesystem::path ShippedMoviePath() {
+  // __FILE__ is relative to the build folder when ccache compiles with a base directory.
+#ifdef ZEPHYR_SOURCE_DIR
+  const std::filesystem::path source = ZEPHYR_SOURCE_DIR "/tests/unit/movie_test.cpp";
+#else
   const std::filesystem::path source = __FILE__;
+#endif
   std::filesystem::path path = source.parent_path().parent_path().parent_path() / "resources" /
                                std::string(ui::kMovieFileName);
 #ifdef _WIN32

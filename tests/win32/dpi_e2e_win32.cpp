@@ -79,8 +79,9 @@ class ScreenDpi {
     std::ifstream leftover(LeftoverFile());
     std::string found;
     if (leftover >> found) {
-      WriteLogPixels(found == "none" ? std::nullopt
-                                     : std::optional<DWORD>(std::strtoul(found.c_str(), nullptr, 10)));
+      std::optional<DWORD> value;
+      if (found != "none") value = std::strtoul(found.c_str(), nullptr, 10);
+      WriteLogPixels(value);
     }
     leftover.close();
     original_ = ReadLogPixels();
@@ -257,7 +258,8 @@ std::vector<std::string> ClippedMovieButtons(HWND main, const zephyr::ui::MovieD
         *found->second, {0, 0, client.right, client.bottom}, scale);
     std::string caption = found->second->caption;
     // Captions are drawn without "&" prefixes: double them so DrawText measures them as shown.
-    for (std::size_t at = caption.find('&'); at != std::string::npos; at = caption.find('&', at + 2)) {
+    for (std::size_t at = caption.find('&'); at != std::string::npos;
+         at = caption.find('&', at + 2)) {
       caption.insert(at, "&");
     }
     const bool tool = found->second->style == zephyr::ui::MovieButtonStyle::kTool;
