@@ -339,6 +339,11 @@ void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) const {
 void BalloonWindowWin32::Destroy() {
   if (hwnd_) {
     HWND hwnd = std::exchange(hwnd_, nullptr);
+    // The labels are standard controls, which do not give their names back themselves.
+    for (HWND child = GetWindow(frame_, GW_CHILD); frame_ && child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      RemoveName(child);
+    }
     frame_ = picture_ = close_ = nullptr;
     DestroyWindow(hwnd);
   }
