@@ -19,10 +19,12 @@
 #include "platform/network_win32.h"
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
+#include "platform/screen_win32.h"
 #include "platform/shell_win32.h"
 #include "platform/sound_win32.h"
 #include "platform/system_win32.h"
 #include "ui/form_binder_win32.h"
+#include "ui/message_balloon_win32.h"
 #include "ui/movie.h"
 #include "ui/movie_player_win32.h"
 #include "ui/skin.h"
@@ -233,10 +235,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LocaleWin32 locale;
   NetworkWin32 network;
   SoundWin32 sound;
+  ScreenWin32 screen;
   // Made before the program and gone after it: a ping still waiting at the end is waited for.
   BackgroundWin32 background;
   Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
-                   background},
+                   background, screen},
                   PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;
@@ -247,6 +250,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   ui::TrayWin32 tray(notificationArea, trayArgs);
   program.AttachTray(&tray.control());
+  // The program's own balloon message, for the tray notice on the 9x family.
+  ui::BalloonWindowWin32 balloon(program.msgFrm(), instance);
 
   MainWindowWin32 window(program, timers);
   program.AttachHost(&window);

@@ -26,6 +26,8 @@ std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
 
 }  // namespace
 
+PanelFactory DefaultPanels() { return DefaultPanel; }
+
 MainWindow::MainWindow(Program& program)
     : ui::Form({.name = "frmMain", .caption = kProgramName,
                 .bounds = {0, 0, kMainWidth, kMainHeight}, .visible = true,
@@ -186,8 +188,16 @@ void Program::ShowMainWindow() { mainWindow_->SetVisible(true); }
 
 void Program::ShowTrayNotice() {
   mainWindow_->SetVisible(false);
-  // Both families get the balloon until the program's own timed message box arrives for 9x.
-  if (tray_) tray_->showBalloonoolTip(true);
+  if (os_.code <= kOsWindowsMe) {
+    // Before Windows 2000 and ME the tray has no balloons: the program's own, for 5 seconds,
+    // without a tail, in the bottom-right corner above the tray.
+    const ScreenSize screen = ports_.screen.Size();
+    msgFrm_.MsgAuto_box(kTrayNoticeText, ui::kBalloonInformation, kTrayNoticeTitle, 5, true,
+                        ui::BalloonRgb(242, 248, 200), static_cast<float>(screen.width - 40),
+                        static_cast<float>(screen.height), 0);
+  } else if (tray_) {
+    tray_->showBalloonoolTip(true);
+  }
 }
 
 int Program::Message(const std::string& text, std::uint32_t flags) {

@@ -25,6 +25,7 @@
 #include "platform/network_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
+#include "platform/screen_port.h"
 #include "platform/shell_port.h"
 #include "platform/sound_port.h"
 #include "platform/system_port.h"
@@ -33,6 +34,7 @@
 #include "ui/controls.h"
 #include "ui/custom_controls.h"
 #include "ui/form_model.h"
+#include "ui/message_balloon.h"
 #include "ui/timer_scheduler.h"
 #include "ui/tray.h"
 
@@ -41,6 +43,9 @@ namespace zephyr {
 inline constexpr char kProgramName[] = "Zephyrnet";
 inline constexpr char kInstanceMutexName[] = "QvZephyrnet";
 inline constexpr char kAlreadyRunningMessage[] = "The program already opening";
+// The notice that the program keeps running when its window goes to the tray.
+inline constexpr char kTrayNoticeTitle[] = "Program notification";
+inline constexpr char kTrayNoticeText[] = "The Program Still Running Here";
 inline constexpr char kMovieFileName[] = "speed up.swf";
 inline constexpr char kSkinFileName[] = "RZephyrnetMask.skn";
 inline constexpr char kHelpFileName[] = "ZephyrnetHelp.chm";
@@ -68,6 +73,8 @@ struct Ports {
   NetworkPort& network;
   SoundPort& sound;
   BackgroundPort& background;
+  // The display's size and the mouse pointer, for the program's own balloon message.
+  ScreenPort& screen;
 };
 
 // What only the real main window can do.
@@ -157,6 +164,8 @@ class BackupListPanel {
 };
 
 using PanelFactory = std::function<std::unique_ptr<ui::Form>(Program&, PanelId)>;
+// The program's own panels (the factory a new Program starts with).
+PanelFactory DefaultPanels();
 
 class Program {
  public:
@@ -189,7 +198,8 @@ class Program {
   void BringMovieToFront();
   // What a panel does when it has finished an action: the movie in front, back to its home.
   void ReturnMovieHome();
-  // Hides the main window and tells the user the program keeps running in the tray.
+  // Hides the main window and tells the user the program keeps running in the tray: in the
+  // program's own balloon on the 9x family, in the tray icon's balloon on the NT family.
   void ShowTrayNotice();
   void ShowMainWindow();
 
@@ -211,6 +221,8 @@ class Program {
   Ports& ports() { return ports_; }
   const AppPaths& paths() const { return paths_; }
   MainWindow& mainWindow() { return *mainWindow_; }
+  // The program's own timed balloon message.
+  ui::MsgFrm& msgFrm() { return msgFrm_; }
   OsIdentity os() const { return os_; }
   const Presets& presets() const { return presets_; }
   TuningParams& currentTuning() { return currentTuning_; }
@@ -225,6 +237,7 @@ class Program {
 
   Ports ports_;
   AppPaths paths_;
+  ui::MsgFrm msgFrm_{ports_.screen, ports_.timers};
   MainWindowHost* host_ = nullptr;
   ui::Tray* tray_ = nullptr;
   PanelFactory factory_;

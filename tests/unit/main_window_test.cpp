@@ -10,6 +10,7 @@
 #include "app/system_shortcuts.h"
 #include "fakes/fake_program.h"
 #include "fakes/fake_notification_area.h"
+#include "platform/registry.h"
 
 namespace zephyr::testing {
 namespace {
@@ -258,6 +259,143 @@ TEST_F(ProgramTest, TheTrayIconComesAndGoesWithTheProgramAndBringsTheWindowBack)
   program.OnCommand("IDC_FS_close");
   EXPECT_FALSE(tray.IsVisible());
   EXPECT_EQ(area.calls.back().message, kNimDelete);
+}
+
+// Start-up: the presets and the tray icon before the panels, the panels in their order, and the
+// timers of every panel running whether it is shown or not.
+TEST_F(ProgramTest, StartUpBringsUpPresetsTrayAndPanelsInOrderWithTheirTimersRunning) {
+  FakeNotificationArea area;
+  ui::Tray tray(area, timers, {.hwnd = 0x99});
+  program.AttachTray(&tray);
+  registry.PutString(kHKeyLocalMachine,
+                     std::string(kSettingsRootKey) + std::string(kNetPingerSubkey),
+                     "chkDoPinging", "1");
+  std::vector<PanelId> made;
+  program.SetPanelFactory([&](Program& owner, PanelId id) {
+    EXPECT_TRUE(tray.IsVisible()) << "the icon goes into the tray first";
+    EXPECT_EQ(owner.presets()[0].MTU, 576) << "the presets come before the panels";
+    made.push_back(id);
+    return DefaultPanels()(owner, id);
+  });
+  ASSERT_TRUE(program.Start());
+  EXPECT_EQ(made, std::vector<PanelId>(kStartupOrder.begin(), kStartupOrder.end()));
+  std::size_t running = 0;
+  for (PanelId id : kStartupOrder) {
+    ui::Form& panel = program.Panel(id);
+    EXPECT_TRUE(panel.Loaded()) << InfoOf(id).formName;
+    for (ui::Control* control : panel.Controls()) {
+      if (control->Kind() != ui::ControlKind::kTimer) continue;
+      auto& timer = static_cast<ui::Timer&>(*control);
+      if (!timer.Enabled() || timer.Interval() == 0) continue;
+      EXPECT_TRUE(timers.IsRunning(timer)) << InfoOf(id).formName << "." << timer.Name();
+      ++running;
+    }
+  }
+  EXPECT_GE(running, 1u) << "the pinger's timer at least";
+}
+
+// The real window's part for the ends: which panels went, and whether the icon was still in the
+// tray when the process ended.
+class EndRecordingHost final : public MainWindowHost {
+ public:
+  explicit EndRecordingHost(ui::Tray& tray) : tray_(tray) {}
+  Lines events;
+  void PlacePanel(ui::Form&) override {}
+  void ReleasePanel(ui::Form& panel) override { events.push_back(panel.Name()); }
+  void Minimize() override {}
+  void DragWindow() override {}
+  void EndProgram() override { events.push_back(tray_.IsVisible() ? "end with the icon" : "end"); }
+  std::uintptr_t WindowHandle() const override { return 0; }
+
+ private:
+  ui::Tray& tray_;
+};
+
+TEST_F(ProgramTest, EveryEndUnloadsThePanelsInOrderAndTakesTheIconOutFirst) {
+  const auto ending = [](const auto& order) {
+    Lines lines;
+    for (PanelId id : order) lines.emplace_back(InfoOf(id).formName);
+    lines.emplace_back("end");
+    return lines;
+  };
+  const struct {
+    const char* how;
+    bool advancedShown;
+    Lines expected;
+  } rows[] = {
+      // The advanced mode, never shown, is created to be unloaded.
+      {"unload", false, ending(kUnloadOrder)},
+      {"IDC_FS_close", true, ending(kCloseOrder)},
+      {"IDC_FS_restart", true, ending(kUnloadOrder)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.how);
+    system.mutexes.clear();
+    FakeNotificationArea area;
+    ui::Tray tray(area, timers, {.hwnd = 0x99});
+    EndRecordingHost recorder(tray);
+    Program ended(ports(), {"C:\\Zephyr", "zephyrnet"});
+    ended.AttachHost(&recorder);
+    ended.AttachTray(&tray);
+    ASSERT_TRUE(ended.Start());
+    if (row.advancedShown) ended.OnCommand("IDC_FS_normalMode");
+    recorder.events.clear();
+    if (std::string(row.how) == "unload") {
+      ended.mainWindow().Unload();
+    } else {
+      ended.OnCommand(row.how);
+    }
+    EXPECT_EQ(recorder.events, row.expected);
+    EXPECT_EQ(area.calls.back().message, kNimDelete);
+  }
+}
+
+// Starting in the tray: the program's own balloon on the 9x family (and on a Windows it does not
+// know, code 1), the tray's balloon on the NT family; a left click on the icon brings the window
+// back in both.
+TEST(ProgramTray, StartingInTheTrayShowsTheOwnBalloonOn9xAndTheTrayBalloonOnNt) {
+  const struct {
+    const char* name;
+    std::uint32_t platform, major, minor;
+    bool own;
+  } rows[] = {
+      {"Windows 98", kVerPlatformWin32Windows, 4, 10, true},
+      {"Windows ME", kVerPlatformWin32Windows, 4, 90, true},
+      {"unknown, code 1", kVerPlatformWin32s, 3, 10, true},
+      {"Windows XP", kVerPlatformWin32Nt, 5, 1, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeProgram fake;
+    FakeNotificationArea area;
+    ui::Tray tray(area, fake.timers, {.hwnd = 0x99});
+    fake.registry.PutString(kHKeyLocalMachine,
+                            std::string(kSettingsRootKey) + std::string(kMainSettingsSubkey),
+                            "chkRunProgramMini", "1");
+    fake.screen.size = {800, 600};
+    fake.Make(row.platform, row.major, row.minor);
+    Program& program = *fake.program;
+    program.AttachTray(&tray);
+    ASSERT_TRUE(program.Start());
+    EXPECT_FALSE(program.mainWindow().Visible());
+    ui::MsgFrm& balloon = program.msgFrm();
+    EXPECT_EQ(balloon.Loaded(), row.own);
+    EXPECT_EQ(area.balloons.size(), row.own ? 0u : 1u);
+    if (row.own) {
+      EXPECT_EQ(balloon.aMsg.Caption(), "The Program Still Running Here");
+      EXPECT_EQ(balloon.aTitle.Caption(), "Program notification");
+      EXPECT_EQ(balloon.IconCell(), 3);
+      EXPECT_EQ(balloon.BackColor(), ui::BalloonRgb(242, 248, 200));
+      EXPECT_FALSE(balloon.Geometry().tail);
+      const int h = balloon.Layout().height;
+      EXPECT_EQ(balloon.Bounds(), (ui::Rect{800 - 40 + 42 - 256, 600 - h, 256, h}));
+      fake.timers.Advance(5000);
+      EXPECT_FALSE(balloon.Loaded()) << "closed after 5 s";
+    }
+    tray.HandleCallback(ui::kWmLButtonDown);
+    EXPECT_TRUE(program.mainWindow().Visible());
+    EXPECT_TRUE(fake.mainHost.calls.empty()) << "the program keeps running";
+  }
 }
 
 }  // namespace

@@ -1,0 +1,460 @@
+#include "ui/message_balloon_win32.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace zephyr::ui {
+
+namespace {
+
+constexpr char kBalloonClass[] = "ZephyrnetBalloon";
+constexpr char kPartClass[] = "ZephyrnetBalloonPart";
+constexpr char kNameProperty[] = "Name";
+
+struct GdiDeleter {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+template <class Handle>
+using UniqueGdi = std::unique_ptr<std::remove_pointer_t<Handle>, GdiDeleter>;
+
+struct DcDeleter {
+  void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selection() { SelectObject(dc_, previous_); }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// A COLORREF (0x00BBGGRR) as a 32-bit DIB pixel (0x00RRGGBB), and back: the same swap.
+std::uint32_t SwapRedBlue(std::uint32_t color) {
+  return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
+}
+
+// A 32-bit top-down DIB section and its pixels.
+HBITMAP MakeDib(int width, int height, std::uint32_t** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* memory = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  *bits = static_cast<std::uint32_t*>(memory);
+  return bitmap;
+}
+
+// The strip resource as pixels in COLORREF order; empty when it cannot be read.
+PixelImage LoadStrip(HINSTANCE instance) {
+  PixelImage strip;
+  auto bitmap = UniqueGdi<HBITMAP>(static_cast<HBITMAP>(
+      LoadImageA(instance, MAKEINTRESOURCEA(kIconStripResource), IMAGE_BITMAP, 0, 0,
+                 LR_CREATEDIBSECTION)));
+  DIBSECTION dib{};
+  if (!bitmap || GetObjectA(bitmap.get(), sizeof dib, &dib) != sizeof dib ||
+      dib.dsBm.bmBits == nullptr || dib.dsBm.bmBitsPixel != 24) {
+    return strip;
+  }
+  const int width = dib.dsBm.bmWidth;
+  const int height = std::abs(dib.dsBm.bmHeight);
+  const bool bottomUp = dib.dsBmih.biHeight > 0;
+  strip.width = width;
+  strip.height = height;
+  strip.pixels.resize(static_cast<std::size_t>(width) * height);
+  const auto* base = static_cast<const unsigned char*>(dib.dsBm.bmBits);
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* row = base + static_cast<std::ptrdiff_t>(dib.dsBm.bmWidthBytes) *
+                                          (bottomUp ? height - 1 - y : y);
+    for (int x = 0; x < width; ++x) {
+      const unsigned char* pixel = row + 3 * x;
+      strip.at(x, y) = BalloonRgb(pixel[2], pixel[1], pixel[0]);
+    }
+  }
+  return strip;
+}
+
+void SetName(HWND hwnd, const char* name) {
+  const ATOM atom = GlobalAddAtomA(name);
+  SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
+}
+
+void RemoveName(HWND hwnd) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropA(hwnd, kNameProperty)));
+  if (atom) GlobalDeleteAtom(atom);
+}
+
+HRGN RoundRectRegion(const RoundRectShape& shape) {
+  return CreateRoundRectRgn(shape.left, shape.top, shape.right, shape.bottom, shape.ellipseWidth,
+                            shape.ellipseHeight);
+}
+
+std::vector<POINT> PointsOf(const Triangle& triangle) {
+  std::vector<POINT> points;
+  for (const Point& point : triangle) points.push_back({point.x, point.y});
+  return points;
+}
+
+}  // namespace
+
+int ToPixels(int units, int dpi) { return MulDiv(units, dpi, kDesignDpi); }
+
+Rect ToPixels(const Rect& units, int dpi) {
+  const int left = ToPixels(units.x, dpi);
+  const int top = ToPixels(units.y, dpi);
+  return {left, top, ToPixels(units.x + units.width, dpi) - left,
+          ToPixels(units.y + units.height, dpi) - top};
+}
+
+BalloonGeometry ToPixels(const BalloonGeometry& units, int dpi) {
+  const auto shape = [dpi](RoundRectShape s) {
+    return RoundRectShape{ToPixels(s.left, dpi),         ToPixels(s.top, dpi),
+                          ToPixels(s.right, dpi),        ToPixels(s.bottom, dpi),
+                          ToPixels(s.ellipseWidth, dpi), ToPixels(s.ellipseHeight, dpi)};
+  };
+  const auto triangle = [dpi](Triangle t) {
+    for (Point& point : t) point = {ToPixels(point.x, dpi), ToPixels(point.y, dpi)};
+    return t;
+  };
+  BalloonGeometry pixels;
+  // The target point was in screen pixels already: the origin stays where the model put it.
+  pixels.origin = units.origin;
+  pixels.width = ToPixels(units.width, dpi);
+  pixels.height = ToPixels(units.height, dpi);
+  pixels.bodyRegion = shape(units.bodyRegion);
+  pixels.bodyFace = shape(units.bodyFace);
+  pixels.shadowRegion = shape(units.shadowRegion);
+  for (const ShadowStrip& strip : units.shadow) {
+    pixels.shadow.push_back({ToPixels(strip.area, dpi), strip.factor});
+  }
+  if (units.tail) pixels.tail = TailShape{triangle(units.tail->outer), triangle(units.tail->inner)};
+  return pixels;
+}
+
+BalloonWindowWin32::BalloonWindowWin32(MsgFrm& form, HINSTANCE instance)
+    : form_(form), instance_(instance), strip_(LoadStrip(instance)) {
+  messageFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  LOGFONTA font{};
+  if (GetObjectA(messageFont_, sizeof font, &font) == sizeof font) {
+    font.lfWeight = FW_BOLD;
+    titleFont_ = CreateFontIndirectA(&font);
+  }
+  form_.AttachHost(this);
+}
+
+BalloonWindowWin32::~BalloonWindowWin32() {
+  form_.AttachHost(nullptr);
+  Destroy();
+  if (titleFont_) DeleteObject(titleFont_);
+}
+
+bool BalloonWindowWin32::RegisterClasses() {
+  WNDCLASSA existing{};
+  if (GetClassInfoA(instance_, kBalloonClass, &existing)) return true;
+  WNDCLASSA balloon{};
+  balloon.lpfnWndProc = &BalloonWindowWin32::WindowProc;
+  balloon.hInstance = instance_;
+  balloon.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  balloon.lpszClassName = kBalloonClass;
+  WNDCLASSA part = balloon;
+  part.lpfnWndProc = &BalloonWindowWin32::PartProc;
+  part.lpszClassName = kPartClass;
+  return RegisterClassA(&balloon) != 0 && RegisterClassA(&part) != 0;
+}
+
+int BalloonWindowWin32::MessageHeight(const std::string& text, int width) {
+  ScreenDc screen;
+  if (!screen.get()) return kBalloonLineHeight;
+  Selection font(screen.get(), messageFont_);
+  RECT area{0, 0, ToPixels(width, dpi_), 0};
+  // An empty message still takes one line.
+  const std::string measured = text.empty() ? std::string(" ") : text;
+  DrawTextA(screen.get(), measured.c_str(), static_cast<int>(measured.size()), &area,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+  return MulDiv(area.bottom - area.top, kDesignDpi, dpi_);
+}
+
+void BalloonWindowWin32::ShowBalloon(MsgFrm& form) {
+  // One balloon at a time: the earlier window goes before the screen behind the new one is read.
+  Destroy();
+  if (!RegisterClasses()) return;
+  const BalloonGeometry geometry = ToPixels(form.Geometry(), dpi_);
+  if (!Compose(geometry)) return;
+  backBrush_ = CreateSolidBrush(form.BackColor());
+
+  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kBalloonClass, "", WS_POPUP,
+                          geometry.origin.x, geometry.origin.y, geometry.width, geometry.height,
+                          nullptr, nullptr, instance_, this);
+  if (!hwnd_) {
+    Destroy();
+    return;
+  }
+  SetName(hwnd_, form.Name().c_str());
+  const BalloonLayout& layout = form.Layout();
+  frame_ = CreatePart(kPartClass, form.F1.AutomationName().c_str(), hwnd_,
+                      ToPixels(layout.frame, dpi_), 0, nullptr);
+  picture_ = CreatePart(kPartClass, form.aPic.Name().c_str(), frame_, ToPixels(layout.icon, dpi_),
+                        layout.iconVisible ? WS_VISIBLE : 0, nullptr);
+  CreatePart("STATIC", form.aTitle.Name().c_str(), frame_, ToPixels(layout.title, dpi_),
+             WS_VISIBLE | SS_LEFT | SS_NOPREFIX, titleFont_ ? titleFont_ : messageFont_,
+             form.aTitle.Caption());
+  CreatePart("STATIC", form.aMsg.Name().c_str(), frame_, ToPixels(layout.message, dpi_),
+             WS_VISIBLE | SS_LEFT | SS_NOPREFIX, messageFont_, form.aMsg.Caption());
+  close_ = CreatePart(kPartClass, form.Command1.Name().c_str(), frame_,
+                      ToPixels(layout.close, dpi_), WS_VISIBLE, nullptr);
+  ShowWindow(frame_, SW_SHOWNA);
+  SetWindowRgn(hwnd_, MakeRegion(geometry), TRUE);
+  // Topmost, on screen, and the window the user works in keeps the focus.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void BalloonWindowWin32::CloseBalloon(MsgFrm&) { Destroy(); }
+
+void BalloonWindowWin32::CloseButtonChanged(MsgFrm&) {
+  if (close_) InvalidateRect(close_, nullptr, FALSE);
+}
+
+HWND BalloonWindowWin32::CreatePart(const char* windowClass, const char* name, HWND parent,
+                                    const Rect& bounds, DWORD style, HFONT font,
+                                    const std::string& text) {
+  HWND part = CreateWindowExA(0, windowClass, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, bounds.x,
+                              bounds.y, bounds.width, bounds.height, parent, nullptr, instance_,
+                              this);
+  if (!part) return nullptr;
+  SetName(part, name);
+  if (font) SendMessageA(part, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return part;
+}
+
+bool BalloonWindowWin32::Compose(const BalloonGeometry& geometry) {
+  const int width = geometry.width;
+  const int height = geometry.height;
+  std::uint32_t* bits = nullptr;
+  canvas_ = MakeDib(width, height, &bits);
+  if (!canvas_ || !bits) return false;
+  canvasSize_ = {width, height};
+  MemoryDc dc(CreateCompatibleDC(nullptr));
+  if (!dc) return false;
+  Selection canvas(dc.get(), canvas_);
+
+  // What the screen shows where the window will be, read in one block copy. It is also the
+  // picture wherever nothing else is painted, so such pixels look as if the window were not there.
+  {
+    ScreenDc screen;
+    BitBlt(dc.get(), 0, 0, width, height, screen.get(), geometry.origin.x, geometry.origin.y,
+           SRCCOPY);
+  }
+  GdiFlush();
+  const auto count = static_cast<std::size_t>(width) * height;
+  PixelImage behind{width, height, std::vector<std::uint32_t>(bits, bits + count)};
+
+  // The body: its region in grey, the face in the back colour with a one-pixel black outline.
+  const std::uint32_t back = form_.BackColor();
+  {
+    UniqueGdi<HRGN> body(RoundRectRegion(geometry.bodyRegion));
+    UniqueGdi<HBRUSH> grey(CreateSolidBrush(RGB(70, 70, 70)));
+    FillRgn(dc.get(), body.get(), grey.get());
+    UniqueGdi<HBRUSH> face(CreateSolidBrush(back));
+    Selection brush(dc.get(), face.get());
+    Selection pen(dc.get(), GetStockObject(BLACK_PEN));
+    const RoundRectShape& s = geometry.bodyFace;
+    RoundRect(dc.get(), s.left, s.top, s.right, s.bottom, s.ellipseWidth, s.ellipseHeight);
+  }
+  GdiFlush();
+
+  // The shadow, from the screen picture.
+  PixelImage window{width, height, std::vector<std::uint32_t>(bits, bits + count)};
+  ApplyShadow(window, behind, geometry.shadow);
+  std::copy(window.pixels.begin(), window.pixels.end(), bits);
+
+  if (geometry.tail) {
+    std::vector<POINT> outer = PointsOf(geometry.tail->outer);
+    std::vector<POINT> inner = PointsOf(geometry.tail->inner);
+    Selection blackBrush(dc.get(), GetStockObject(BLACK_BRUSH));
+    Selection blackPen(dc.get(), GetStockObject(BLACK_PEN));
+    Polygon(dc.get(), outer.data(), static_cast<int>(outer.size()));
+    UniqueGdi<HBRUSH> face(CreateSolidBrush(back));
+    UniqueGdi<HPEN> facePen(CreatePen(PS_SOLID, 1, back));
+    Selection brush(dc.get(), face.get());
+    Selection pen(dc.get(), facePen.get());
+    Polygon(dc.get(), inner.data(), static_cast<int>(inner.size()));
+  }
+  GdiFlush();
+  return true;
+}
+
+HRGN BalloonWindowWin32::MakeRegion(const BalloonGeometry& geometry) const {
+  HRGN region = RoundRectRegion(geometry.bodyRegion);
+  UniqueGdi<HRGN> shadow(RoundRectRegion(geometry.shadowRegion));
+  CombineRgn(region, region, shadow.get(), RGN_OR);
+  if (geometry.tail) {
+    std::vector<POINT> inner = PointsOf(geometry.tail->inner);
+    UniqueGdi<HRGN> tail(CreatePolygonRgn(inner.data(), static_cast<int>(inner.size()), WINDING));
+    CombineRgn(region, region, tail.get(), RGN_OR);
+  }
+  return region;
+}
+
+void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) const {
+  const PixelImage picture = DrawIconCell(strip_, cell, form_.BackColor());
+  std::uint32_t* bits = nullptr;
+  UniqueGdi<HBITMAP> dib(MakeDib(picture.width, picture.height, &bits));
+  MemoryDc source(CreateCompatibleDC(dc));
+  if (!dib || !bits || !source) return;
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i) bits[i] = SwapRedBlue(picture.pixels[i]);
+  Selection selected(source.get(), dib.get());
+  StretchBlt(dc, bounds.x, bounds.y, bounds.width, bounds.height, source.get(), 0, 0,
+             picture.width, picture.height, SRCCOPY);
+}
+
+void BalloonWindowWin32::Destroy() {
+  if (hwnd_) {
+    HWND hwnd = std::exchange(hwnd_, nullptr);
+    // The labels are standard controls, which do not give their names back themselves.
+    for (HWND child = GetWindow(frame_, GW_CHILD); frame_ && child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      RemoveName(child);
+    }
+    frame_ = picture_ = close_ = nullptr;
+    DestroyWindow(hwnd);
+  }
+  pressed_ = false;
+  if (canvas_) DeleteObject(std::exchange(canvas_, nullptr));
+  if (backBrush_) DeleteObject(std::exchange(backBrush_, nullptr));
+}
+
+LRESULT CALLBACK BalloonWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<BalloonWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  switch (message) {
+    // A click on the balloon leaves the focus where the user had it.
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT:
+      if (self) return self->OnPaint(hwnd);
+      break;
+    case WM_NCDESTROY: RemoveName(hwnd); break;
+    default: break;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT BalloonWindowWin32::OnPaint(HWND hwnd) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd, &paint);
+  MemoryDc source(CreateCompatibleDC(dc));
+  if (source && canvas_) {
+    Selection selected(source.get(), canvas_);
+    BitBlt(dc, 0, 0, canvasSize_.cx, canvasSize_.cy, source.get(), 0, 0, SRCCOPY);
+  }
+  EndPaint(hwnd, &paint);
+  return 0;
+}
+
+LRESULT CALLBACK BalloonWindowWin32::PartProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<BalloonWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) RemoveName(hwnd);
+  if (self && self->hwnd_) return self->OnPartMessage(hwnd, message, wParam, lParam);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT BalloonWindowWin32::OnPartMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_ERASEBKGND: {
+      RECT area;
+      GetClientRect(hwnd, &area);
+      FillRect(reinterpret_cast<HDC>(wParam), &area, backBrush_);
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC: {
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, form_.BackColor());
+      SetTextColor(dc, RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(backBrush_);
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      RECT area;
+      GetClientRect(hwnd, &area);
+      const Rect bounds{0, 0, area.right, area.bottom};
+      if (hwnd == picture_ && form_.IconCell()) PaintCell(dc, *form_.IconCell(), bounds);
+      if (hwnd == close_) PaintCell(dc, form_.CloseCell(), bounds);
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (hwnd == frame_) form_.F1_MouseMove();
+      if (hwnd == close_) return OnCloseButtonMouse(hwnd, message, lParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      if (hwnd == close_) return OnCloseButtonMouse(hwnd, message, lParam);
+      return 0;
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT BalloonWindowWin32::OnCloseButtonMouse(HWND hwnd, UINT message, LPARAM lParam) {
+  if (message == WM_MOUSEMOVE) {
+    form_.Command1_MouseMove();
+  } else if (message == WM_LBUTTONDOWN) {
+    pressed_ = true;
+    SetCapture(hwnd);
+    form_.Command1_MouseDown();
+  } else if (message == WM_LBUTTONUP && pressed_) {
+    pressed_ = false;
+    ReleaseCapture();
+    form_.Command1_MouseUp();
+    RECT area;
+    GetClientRect(hwnd, &area);
+    const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    // A release over the button is its click, which closes the balloon: its windows are gone
+    // when UserClick returns.
+    if (at.x >= 0 && at.y >= 0 && at.x < area.right && at.y < area.bottom) {
+      form_.Command1.UserClick();
+    }
+  }
+  return 0;
+}
+
+}  // namespace zephyr::ui

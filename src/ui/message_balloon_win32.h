@@ -1,0 +1,81 @@
+// The balloon message's window: a borderless topmost popup shaped by a region, shown without
+// taking the focus. Its picture is composed once, before it is shown: the screen behind it (read
+// in one block copy), the body, the shadow made from that screen picture, the tail. The frame
+// F1(2) holds the icon, the title, the message and the close button, each a window named by the
+// automation contract (msgFrm, F1(2), aPic, aTitle, aMsg, Command1).
+//
+// Layout, shapes, blend and the close button's looks come from the model (ui::MsgFrm) in 96-dpi
+// units; ToPixels is the one place they become screen pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/message_balloon.h"
+
+namespace zephyr::ui {
+
+// The icon strip's bitmap resource.
+inline constexpr int kIconStripResource = 2;
+inline constexpr int kDesignDpi = 96;
+
+// 96-dpi units to pixels at `dpi`.
+int ToPixels(int units, int dpi);
+Rect ToPixels(const Rect& units, int dpi);
+BalloonGeometry ToPixels(const BalloonGeometry& units, int dpi);
+
+class BalloonWindowWin32 final : public BalloonWindowHost {
+ public:
+  // Loads the icon strip from the program's resources; the form must outlive this object or be
+  // detached from it first.
+  BalloonWindowWin32(MsgFrm& form, HINSTANCE instance);
+  // Detaches from the form and destroys a window still shown.
+  ~BalloonWindowWin32() override;
+  BalloonWindowWin32(const BalloonWindowWin32&) = delete;
+  BalloonWindowWin32& operator=(const BalloonWindowWin32&) = delete;
+
+  // The window shown now, or null.
+  HWND Hwnd() const { return hwnd_; }
+  // The screen's pixels per inch the balloon is drawn at.
+  int Dpi() const { return dpi_; }
+
+  int MessageHeight(const std::string& text, int width) override;
+  void ShowBalloon(MsgFrm& form) override;
+  void CloseBalloon(MsgFrm& form) override;
+  void CloseButtonChanged(MsgFrm& form) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PartProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  bool RegisterClasses();
+
+  LRESULT OnPaint(HWND hwnd);
+  LRESULT OnPartMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCloseButtonMouse(HWND hwnd, UINT message, LPARAM lParam);
+
+  HWND CreatePart(const char* windowClass, const char* name, HWND parent, const Rect& bounds,
+                  DWORD style, HFONT font, const std::string& text = {});
+  // The window's picture, from the screen behind `bounds` (pixels).
+  bool Compose(const BalloonGeometry& geometry);
+  HRGN MakeRegion(const BalloonGeometry& geometry) const;
+  void PaintCell(HDC dc, int cell, const Rect& bounds) const;
+  void Destroy();
+
+  MsgFrm& form_;
+  HINSTANCE instance_;
+  int dpi_ = kDesignDpi;
+  PixelImage strip_{};
+  HFONT titleFont_ = nullptr;
+  HFONT messageFont_ = nullptr;
+  HBRUSH backBrush_ = nullptr;
+  HBITMAP canvas_ = nullptr;
+  SIZE canvasSize_{0, 0};
+  HWND hwnd_ = nullptr;
+  HWND frame_ = nullptr;
+  HWND picture_ = nullptr;
+  HWND close_ = nullptr;
+  bool pressed_ = false;
+};
+
+}  // namespace zephyr::ui
