@@ -206,9 +206,9 @@ ApplyResult Program::ApplyCurrentTuningSet() {
 
 std::string Program::BackupFolder() const { return JoinPath(paths_.folder, kBackupFolderName); }
 
-std::string Program::RunEntry() const {
-  return "\"" + paths_.folder + "\\" + paths_.exeName + ".exe\"";
-}
+std::string Program::ExePath() const { return paths_.folder + "\\" + paths_.exeName + ".exe"; }
+
+std::string Program::RunEntry() const { return "\"" + ExePath() + "\""; }
 
 void Program::OnCommand(std::string_view command, std::string_view) {
   const auto show = [this](PanelId id) {

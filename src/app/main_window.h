@@ -25,6 +25,7 @@
 #include "platform/network_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
+#include "platform/scheduler_port.h"
 #include "platform/shell_port.h"
 #include "platform/sound_port.h"
 #include "platform/system_port.h"
@@ -68,6 +69,8 @@ struct Ports {
   NetworkPort& network;
   SoundPort& sound;
   BackgroundPort& background;
+  // The log-on task that starts the elevated program on Vista and later; none on older systems.
+  SchedulerPort& scheduler = NoScheduler();
 };
 
 // What only the real main window can do.
@@ -219,6 +222,8 @@ class Program {
   // The Run-key entry that starts this program at log-on: the path in quotes, so a folder with
   // spaces cannot start another program.
   std::string RunEntry() const;
+  // The program's own file: the folder, "\", the name and ".exe".
+  std::string ExePath() const;
 
  private:
   void ResizeFrame(PanelId id);
