@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/panels.h"
 #include "platform/clock_port.h"
@@ -53,6 +54,9 @@ inline constexpr int kMainHeight = 540;
 struct AppPaths {
   std::string folder;   // ANSI, as the file system, the registry and the shell take it
   std::string exeName;  // without ".exe"
+  // Zephyrnet's folder in the computer's shared application data folder, where the backups go
+  // when the application folder cannot be written; empty where the system has none.
+  std::string dataFolder;
 };
 
 struct Ports {
@@ -217,8 +221,12 @@ class Program {
   OsIdentity os() const { return os_; }
   const Presets& presets() const { return presets_; }
   TuningParams& currentTuning() { return currentTuning_; }
-  // The backup folder beside the program.
+  // Where a new backup goes: the backup folder beside the program, or, when that cannot be
+  // written (Program Files without elevation, a CD), the one in the shared data folder.
   std::string BackupFolder() const;
+  // Every backup folder there is, the one BackupFolder() names first: the backups of both places
+  // are listed and numbered as one.
+  std::vector<std::string> BackupFolders() const;
   // The Run-key entry that starts this program at log-on: the path in quotes, so a folder with
   // spaces cannot start another program.
   std::string RunEntry() const;

@@ -54,13 +54,15 @@ struct FakeProgram : FakePorts {
             std::uint32_t minor = 1) {
     system.SetVersion(platform, major, minor);
     const std::filesystem::path where = programFolder.empty() ? folder.path() : programFolder;
-    program = std::make_unique<Program>(ports(), AppPaths{where.string(), "zephyrnet"});
+    program =
+        std::make_unique<Program>(ports(), AppPaths{where.string(), "zephyrnet", dataFolder});
     program->AttachHost(&mainHost);
   }
 
   FakeMainWindowHost mainHost;
   TempDir folder;
   std::filesystem::path programFolder;
+  std::string dataFolder;  // the shared data folder's Zephyrnet folder; none while empty
   std::unique_ptr<Program> program;
 };
 
