@@ -20,7 +20,7 @@ class MainSettings : public ::testing::Test, protected FakePorts {
   MainSettingsForm& Start(const std::string& folder = "C:\\Program Files\\Zephyr Net") {
     host.reset();
     program = std::make_unique<Program>(
-        ports(), AppPaths{folder, "zephyrnet"});
+        ports(), AppPaths{folder, "zephyrnet", {}});
     system.mutexes.clear();
     EXPECT_TRUE(program->Start());
     auto& form = dynamic_cast<MainSettingsForm&>(program->Panel(PanelId::kMainSettings));
