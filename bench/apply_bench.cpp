@@ -41,7 +41,7 @@ void BM_ApplyWithBackupNtThreeInterfaces(benchmark::State& state) {
       written = 1;
       state.ResumeTiming();
     }
-    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, files, kOsWindowsXp, folder.string()});
+    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, files, kOsWindowsXp, folder.string(), {}});
     benchmark::DoNotOptimize(result.writes);
   }
 }

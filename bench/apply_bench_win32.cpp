@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   QueryPerformanceCounter(&start);
   for (int i = 0; i < runs; ++i) {
     const auto folder = dir.path() / ("apply" + std::to_string(i));
-    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, files, kOsWindowsXp, folder.string()});
+    const ApplyResult result = ApplyTuningSet(automaticE, {registry, clock, files, kOsWindowsXp, folder.string(), {}});
     if (!result.Changed()) {
       std::fprintf(stderr, "apply failed: %s\n", result.backupError.c_str());
       return 1;

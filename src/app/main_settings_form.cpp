@@ -41,7 +41,7 @@ void MainSettingsForm::LoadMainSettings() {
     box->SetValue(CheckBoxValueOf(GetMachineSetting(registry, SettingsKey(), box->Name(), "0")));
   }
   // The entry follows the program when its folder has changed since it was saved.
-  if (chkRunMainProgram.Value() == ui::kChecked) WriteRunEntry();
+  if (chkRunMainProgram.Value() == ui::kChecked) WriteStartEntry();
 }
 
 bool MainSettingsForm::SaveMainSettings() {
@@ -63,12 +63,7 @@ bool MainSettingsForm::SaveMainSettings() {
     written.push_back({box->Name(), std::move(before)});
   }
   if (saved) {
-    const RegStatus status =
-        chkRunMainProgram.Value() == ui::kChecked
-            ? WriteRunEntry()
-            : SetRegistryValue(registry, kHKeyCurrentUser, kRunKey, kRunValueName, kRegSz, "",
-                               true);
-    saved = status == kErrorSuccess || status == kErrorFileNotFound;
+    saved = chkRunMainProgram.Value() == ui::kChecked ? WriteStartEntry() : RemoveStartEntry();
   }
   if (!saved) {
     // What was stored goes back, so the stored setting and the Run entry never disagree.
@@ -83,9 +78,57 @@ bool MainSettingsForm::SaveMainSettings() {
   return saved;
 }
 
-RegStatus MainSettingsForm::WriteRunEntry() {
-  return SetRegistryValue(program_.ports().registry, kHKeyCurrentUser, kRunKey, kRunValueName,
-                          kRegSz, program_.RunEntry(), false);
+namespace {
+
+bool RunEntryRemoved(RegistryPort& registry) {
+  const RegStatus status =
+      SetRegistryValue(registry, kHKeyCurrentUser, kRunKey, kRunValueName, kRegSz, "", true);
+  return status == kErrorSuccess || status == kErrorFileNotFound;
+}
+
+// A task that is not there, or a system without the scheduler, leaves nothing to remove.
+bool TaskGone(const TaskResult& result) {
+  return result.outcome != TaskResult::Outcome::kFailed;
+}
+
+}  // namespace
+
+bool MainSettingsForm::WriteStartEntry() {
+  RegistryPort& registry = program_.ports().registry;
+  SchedulerPort& scheduler = program_.ports().scheduler;
+  taskError_.clear();
+  const std::string user = scheduler.CurrentUser();
+  if (scheduler.NeedsLogonTask()) {
+    const TaskResult task =
+        scheduler.RegisterLogonTask(LogonTaskName(user), user, program_.ExePath());
+    if (task.outcome != TaskResult::Outcome::kDone) {
+      taskError_ = task.reason.empty() ? "The Task Scheduler cannot be reached." : task.reason;
+      return false;
+    }
+    // Windows would not start the elevated program from it; a stale one only misleads.
+    return RunEntryRemoved(registry);
+  }
+  const RegStatus status = SetRegistryValue(registry, kHKeyCurrentUser, kRunKey, kRunValueName,
+                                            kRegSz, program_.RunEntry(), false);
+  if (status != kErrorSuccess) return false;
+  if (!user.empty()) scheduler.DeleteTask(LogonTaskName(user));
+  return true;
+}
+
+bool MainSettingsForm::RemoveStartEntry() {
+  SchedulerPort& scheduler = program_.ports().scheduler;
+  taskError_.clear();
+  bool removed = RunEntryRemoved(program_.ports().registry);
+  const std::string user = scheduler.CurrentUser();
+  if (!user.empty()) {
+    const TaskResult task = scheduler.DeleteTask(LogonTaskName(user));
+    // A task left behind would go on starting the program; only an elevated program can say.
+    if (!TaskGone(task) && scheduler.NeedsLogonTask()) {
+      taskError_ = task.reason;
+      removed = false;
+    }
+  }
+  return removed;
 }
 
 void MainSettingsForm::SetSettingsDirty(bool dirty) {
@@ -102,7 +145,9 @@ void MainSettingsForm::cmdSave_Click() {
     return;
   }
   // Nothing was saved: the changes stay in the boxes, Save stays enabled for another try.
-  program_.Message(kSettingsNotSavedMessage, kMbOk | kMbIconWarning);
+  program_.Message(taskError_.empty() ? std::string(kSettingsNotSavedMessage)
+                                      : kLogonTaskNotSavedMessage + taskError_,
+                   kMbOk | kMbIconWarning);
   SetSettingsDirty(true);
 }
 

@@ -18,6 +18,9 @@ inline constexpr char kRunValueName[] = "Zephyrnet";
 inline constexpr char kSettingsNotSavedMessage[] =
     "The main settings could not be saved to the registry. Administrator rights are needed to "
     "change them: start Zephyrnet as an administrator and save them again.";
+inline constexpr char kLogonTaskNotSavedMessage[] =
+    "Windows' Task Scheduler did not take the task that starts Zephyrnet when you log on, so the "
+    "main settings were not saved. ";
 
 class MainSettingsForm : public ui::Form {
  public:
@@ -53,13 +56,19 @@ class MainSettingsForm : public ui::Form {
   void LoadMainSettings();
   // Writes both values and the Run entry, or puts back what was stored: true when all was written.
   bool SaveMainSettings();
-  RegStatus WriteRunEntry();
+  // Puts the start at log-on in place: the log-on task where Windows needs it (the Run entry then
+  // goes), the Run entry everywhere else (and this user's task, if any, goes). False, with
+  // `taskError_` set when the scheduler was the reason, when it could not be done.
+  bool WriteStartEntry();
+  // Removes the Run entry and this user's log-on task.
+  bool RemoveStartEntry();
   // The one place that decides whether Save is enabled.
   void SetSettingsDirty(bool dirty);
   std::string SettingsKey() const;
 
   Program& program_;
   bool dirty_ = false;
+  std::string taskError_;
 };
 
 // A stored check-box value: "0", "1" or "2"; anything else, a value that is not a whole number

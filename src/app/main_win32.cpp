@@ -20,6 +20,7 @@
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
 #include "platform/screen_win32.h"
+#include "platform/scheduler_win32.h"
 #include "platform/shell_win32.h"
 #include "platform/sound_win32.h"
 #include "platform/system_win32.h"
@@ -35,6 +36,34 @@
 namespace zephyr {
 namespace {
 
+// "Zephyrnet" in the computer's shared application data folder (C:\ProgramData on Vista and
+// later). The shell functions that know it came with Internet Explorer 4 and Windows 2000, so
+// they are looked up; without them the backups have no second place.
+std::string SharedDataFolder() {
+  constexpr int kCsidlCommonAppData = 0x23;
+  char folder[MAX_PATH + 1] = {};
+  bool found = false;
+  using SpecialFolderFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+  if (HMODULE shell = GetModuleHandleA("shell32.dll")) {
+    if (const auto get = reinterpret_cast<SpecialFolderFn>(
+            reinterpret_cast<void*>(GetProcAddress(shell, "SHGetSpecialFolderPathA")))) {
+      found = get(nullptr, folder, kCsidlCommonAppData, TRUE) && folder[0] != '\0';
+    }
+  }
+  if (!found) {
+    using FolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+    if (HMODULE shfolder = LoadLibraryA("shfolder.dll")) {
+      if (const auto get = reinterpret_cast<FolderPathFn>(
+              reinterpret_cast<void*>(GetProcAddress(shfolder, "SHGetFolderPathA")))) {
+        found = get(nullptr, kCsidlCommonAppData | 0x8000, nullptr, 0, folder) == S_OK &&
+                folder[0] != '\0';
+      }
+      FreeLibrary(shfolder);
+    }
+  }
+  return found ? JoinPath(folder, "Zephyrnet") : std::string();
+}
+
 AppPaths PathsOfThisProgram() {
   // The ANSI name: the wide-character one is empty on Windows 95, 98 and ME.
   char ansi[MAX_PATH + 1] = {};
@@ -47,6 +76,7 @@ AppPaths PathsOfThisProgram() {
     name.resize(name.size() - 4);
   }
   paths.exeName = name;
+  paths.dataFolder = SharedDataFolder();
   return paths;
 }
 
@@ -238,8 +268,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ScreenWin32 screen;
   // Made before the program and gone after it: a ping still waiting at the end is waited for.
   BackgroundWin32 background;
+  SchedulerWin32 scheduler;
   Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
-                   background, screen},
+                   background, screen, scheduler},
                   PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;

@@ -206,7 +206,8 @@ int Program::Message(const std::string& text, std::uint32_t flags) {
 
 ApplyResult Program::ApplyCurrentTuningSet() {
   const ApplyResult result = ApplyTuningSet(
-      currentTuning_, {ports_.registry, ports_.clock, ports_.files, os_.code, BackupFolder()});
+      currentTuning_, {ports_.registry, ports_.clock, ports_.files, os_.code, BackupFolder(),
+                       BackupFolders()});
   if (const auto message = ApplyResultMessage(result)) {
     const bool failedBackup = result.outcome == ApplyResult::Outcome::kBackupFailed;
     Message(*message, failedBackup ? kMbIconError : kMbIconWarning);
@@ -214,11 +215,29 @@ ApplyResult Program::ApplyCurrentTuningSet() {
   return result;
 }
 
-std::string Program::BackupFolder() const { return JoinPath(paths_.folder, kBackupFolderName); }
-
-std::string Program::RunEntry() const {
-  return "\"" + paths_.folder + "\\" + paths_.exeName + ".exe\"";
+std::string Program::BackupFolder() const {
+  const std::string beside = JoinPath(paths_.folder, kBackupFolderName);
+  if (paths_.dataFolder.empty() || FolderWritable(ports_.files, beside)) return beside;
+  if (!ports_.files.IsFolder(paths_.dataFolder)) ports_.files.CreateFolder(paths_.dataFolder);
+  return JoinPath(paths_.dataFolder, kBackupFolderName);
 }
+
+std::vector<std::string> Program::BackupFolders() const {
+  std::vector<std::string> folders{BackupFolder()};
+  for (const std::string& other : {JoinPath(paths_.folder, kBackupFolderName),
+                                   paths_.dataFolder.empty()
+                                       ? std::string()
+                                       : JoinPath(paths_.dataFolder, kBackupFolderName)}) {
+    if (!other.empty() && other != folders.front() && ports_.files.IsFolder(other)) {
+      folders.push_back(other);
+    }
+  }
+  return folders;
+}
+
+std::string Program::ExePath() const { return paths_.folder + "\\" + paths_.exeName + ".exe"; }
+
+std::string Program::RunEntry() const { return "\"" + ExePath() + "\""; }
 
 void Program::OnCommand(std::string_view command, std::string_view) {
   const auto show = [this](PanelId id) {

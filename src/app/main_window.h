@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/panels.h"
 #include "platform/clock_port.h"
@@ -26,6 +27,7 @@
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
 #include "platform/screen_port.h"
+#include "platform/scheduler_port.h"
 #include "platform/shell_port.h"
 #include "platform/sound_port.h"
 #include "platform/system_port.h"
@@ -57,6 +59,9 @@ inline constexpr int kMainHeight = 540;
 struct AppPaths {
   std::string folder;   // ANSI, as the file system, the registry and the shell take it
   std::string exeName;  // without ".exe"
+  // Zephyrnet's folder in the computer's shared application data folder, where the backups go
+  // when the application folder cannot be written; empty where the system has none.
+  std::string dataFolder;
 };
 
 struct Ports {
@@ -75,6 +80,8 @@ struct Ports {
   BackgroundPort& background;
   // The display's size and the mouse pointer, for the program's own balloon message.
   ScreenPort& screen;
+  // The log-on task that starts the elevated program on Vista and later; none on older systems.
+  SchedulerPort& scheduler = NoScheduler();
 };
 
 // What only the real main window can do.
@@ -226,11 +233,17 @@ class Program {
   OsIdentity os() const { return os_; }
   const Presets& presets() const { return presets_; }
   TuningParams& currentTuning() { return currentTuning_; }
-  // The backup folder beside the program.
+  // Where a new backup goes: the backup folder beside the program, or, when that cannot be
+  // written (Program Files without elevation, a CD), the one in the shared data folder.
   std::string BackupFolder() const;
+  // Every backup folder there is, the one BackupFolder() names first: the backups of both places
+  // are listed and numbered as one.
+  std::vector<std::string> BackupFolders() const;
   // The Run-key entry that starts this program at log-on: the path in quotes, so a folder with
   // spaces cannot start another program.
   std::string RunEntry() const;
+  // The program's own file: the folder, "\", the name and ".exe".
+  std::string ExePath() const;
 
  private:
   void ResizeFrame(PanelId id);

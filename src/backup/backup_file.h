@@ -73,7 +73,12 @@ struct NextBackupName {
   std::string error;
   bool ok() const { return error.empty(); }
 };
-NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& backupFolder);
+// The backups of `numberedWith` (other backup folders) count too, so numbers stay unique across them.
+NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& backupFolder,
+                                  const std::vector<std::string>& numberedWith = {});
+
+// Whether a file can be made in `folder` (created when missing): a file is written and removed.
+bool FolderWritable(FileSystemPort& files, const std::string& folder);
 
 // A registry value as a backup records it: plain digits below 10^15, beyond that exponent
 // notation with up to 15 significant digits ("1E+15").
@@ -109,7 +114,8 @@ struct SaveBackupResult {
   bool ok() const { return error.empty(); }
 };
 SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, FileSystemPort& files,
-                            OsCode osCode, const std::string& backupFolder);
+                            OsCode osCode, const std::string& backupFolder,
+                            const std::vector<std::string>& numberedWith = {});
 
 // A parsed backup, or why the text is not one. Items may also be separated by commas outside
 // quotation marks. The reader checks the structure of the family's layout (counts of entries per

@@ -58,8 +58,12 @@ void BackupManagerForm::intializeList() {
   lstBackUpList.ClearItems();
   listed_.clear();
   SetButtonsEnabled();
+  // The folder new backups go to first, then the other place, where earlier ones may be.
+  for (const std::string& folder : program_.BackupFolders()) ListFolder(folder);
+}
+
+void BackupManagerForm::ListFolder(const std::string& folder) {
   FileSystemPort& files = program_.ports().files;
-  const std::string folder = program_.BackupFolder();
   if (!files.IsFolder(folder)) {
     files.CreateFolder(folder);
     return;
@@ -71,6 +75,9 @@ void BackupManagerForm::intializeList() {
   std::set<std::string> present;
   for (const FolderEntry& entry : entries) {
     if (entry.isFolder || !IsBackupFileName(entry.name)) continue;
+    present.insert(entry.name);
+    // The numbering is shared, so a name seen twice is a copy: the first place's file stands.
+    if (listed_.count(ItemTextOf(entry.name)) != 0) continue;
     const std::string file = JoinPath(folder, entry.name);
     const BackupFileStamp stamp = StampOf(entry);
     if (const IndexedBackup* known = index.Find(entry.name, stamp)) {
@@ -80,7 +87,6 @@ void BackupManagerForm::intializeList() {
       AddBackupItem(file, taken);
       index.Put(entry.name, {stamp, taken});
     }
-    present.insert(entry.name);
   }
   // A listing cut short by an error would make the index forget files that are still there.
   if (listed != kFileOk) return;

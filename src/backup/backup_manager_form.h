@@ -47,6 +47,8 @@ class BackupManagerForm : public ui::Form, public BackupListPanel {
   int CompareListItems(const ui::ListItem& first, const ui::ListItem& second) const;
 
  private:
+  // Adds the backups of one folder (created when missing), through its index.
+  void ListFolder(const std::string& folder);
   struct ListedFile {
     std::string file;
     std::optional<LocalDateTime> taken;

@@ -126,7 +126,18 @@ std::string BackupFileName(int number) {
   return std::string(name) + std::string(kBackupExtension);
 }
 
-NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& backupFolder) {
+bool FolderWritable(FileSystemPort& files, const std::string& folder) {
+  if (!files.IsFolder(folder) && files.CreateFolder(folder) != kFileOk && !files.IsFolder(folder)) {
+    return false;
+  }
+  const std::string probe = JoinPath(folder, "~zephyrnet.tmp");
+  if (files.WriteWholeFile(probe, "", Publish::kReplace) != kFileOk) return false;
+  files.RemoveFile(probe);
+  return true;
+}
+
+NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& backupFolder,
+                                  const std::vector<std::string>& numberedWith) {
   if (!files.IsFolder(backupFolder)) {
     if (const FileStatus status = files.CreateFolder(backupFolder);
         status != kFileOk && !files.IsFolder(backupFolder)) {
@@ -141,6 +152,13 @@ NextBackupName NextBackupFileName(FileSystemPort& files, const std::string& back
   }
   // Every entry named like a backup counts, folders too: the next file must not collide with one.
   int highest = 0;
+  for (const std::string& other : numberedWith) {
+    std::vector<FolderEntry> more;
+    // Another place that cannot be read holds no number to avoid.
+    if (other != backupFolder && files.ListFolder(other, more) == kFileOk) {
+      entries.insert(entries.end(), more.begin(), more.end());
+    }
+  }
   for (const FolderEntry& entry : entries) {
     if (IsBackupFileName(entry.name)) highest = std::max(highest, BackupNumberOf(entry.name));
   }
@@ -178,8 +196,9 @@ Snapshot TakeSnapshot(RegistryPort& registry, OsCode osCode, const LocalDateTime
 }
 
 SaveBackupResult SaveBackup(RegistryPort& registry, ClockPort& clock, FileSystemPort& files,
-                            OsCode osCode, const std::string& backupFolder) {
-  const NextBackupName next = NextBackupFileName(files, backupFolder);
+                            OsCode osCode, const std::string& backupFolder,
+                            const std::vector<std::string>& numberedWith) {
+  const NextBackupName next = NextBackupFileName(files, backupFolder, numberedWith);
   if (!next.ok()) return {{}, next.error};
   const Snapshot snapshot = TakeSnapshot(registry, osCode, clock.Now());
   if (!snapshot.ok()) return {{}, snapshot.error};

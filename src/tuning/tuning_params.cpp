@@ -102,7 +102,8 @@ ApplyResult ApplyTuningSet(const TuningParams& params, const TuningTarget& targe
 
   // Nothing is written unless the values it replaces are safe in a backup file first.
   const SaveBackupResult backup =
-      SaveBackup(target.registry, target.clock, target.files, target.osCode, target.backupFolder);
+      SaveBackup(target.registry, target.clock, target.files, target.osCode, target.backupFolder,
+                 target.numberedWith);
   if (!backup.ok()) {
     result.outcome = ApplyResult::Outcome::kBackupFailed;
     result.backupError = backup.error;

@@ -59,6 +59,8 @@ struct TuningTarget {
   FileSystemPort& files;
   OsCode osCode = 0;
   std::string backupFolder;
+  // Folders whose backups share the numbering (the backup folder itself may be among them).
+  std::vector<std::string> numberedWith;
 };
 
 struct ApplyResult {

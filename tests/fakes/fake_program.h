@@ -15,6 +15,7 @@
 #include "fakes/fake_network.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_screen.h"
+#include "fakes/fake_scheduler.h"
 #include "fakes/native_file_system.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_sound.h"
@@ -28,7 +29,8 @@ namespace zephyr::testing {
 struct FakePorts {
   Ports ports() {
     return {registry, system, shell, dialogs, clock, realFiles ? *realFiles : files, timers,
-            realLocale ? *realLocale : locale, network, sound, background, screen};
+            realLocale ? *realLocale : locale, network, sound, background, screen,
+            scheduler};
   }
 
   FakeRegistry registry;
@@ -43,6 +45,7 @@ struct FakePorts {
   FakeSound sound;
   FakeBackground background;
   FakeScreen screen;
+  FakeScheduler scheduler;
   LocalePort* realLocale = nullptr;  // the user's own formats instead of the fake's, when set
   FileSystemPort* realFiles = nullptr;  // the real file system instead of the tests' one, when set
 };
@@ -54,13 +57,15 @@ struct FakeProgram : FakePorts {
             std::uint32_t minor = 1) {
     system.SetVersion(platform, major, minor);
     const std::filesystem::path where = programFolder.empty() ? folder.path() : programFolder;
-    program = std::make_unique<Program>(ports(), AppPaths{where.string(), "zephyrnet"});
+    program =
+        std::make_unique<Program>(ports(), AppPaths{where.string(), "zephyrnet", dataFolder});
     program->AttachHost(&mainHost);
   }
 
   FakeMainWindowHost mainHost;
   TempDir folder;
   std::filesystem::path programFolder;
+  std::string dataFolder;  // the shared data folder's Zephyrnet folder; none while empty
   std::unique_ptr<Program> program;
 };
 

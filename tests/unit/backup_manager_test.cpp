@@ -85,6 +85,63 @@ class BackupManager : public ::testing::Test, protected FakeProgram {
   std::unique_ptr<FakeFormHost> host;
 };
 
+// The test machine's files, where nothing below `readOnly` can be made, replaced or removed: the
+// program folder in Program Files as a standard user sees it.
+class ReadOnlyBelow final : public FileSystemPort {
+ public:
+  ReadOnlyBelow(FileSystemPort& files, std::string readOnly)
+      : files_(files), readOnly_(std::move(readOnly)) {}
+  FileStatus ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+    return files_.ListFolder(folder, entries);
+  }
+  bool IsFolder(const std::string& path) override { return files_.IsFolder(path); }
+  FileStatus CreateFolder(const std::string& path) override {
+    return Denied(path) ? kFileAccessDenied : files_.CreateFolder(path);
+  }
+  FileStatus ReadWholeFile(const std::string& path, std::size_t largest,
+                           std::string& contents) override {
+    return files_.ReadWholeFile(path, largest, contents);
+  }
+  FileStatus WriteWholeFile(const std::string& path, std::string_view contents,
+                            Publish publish) override {
+    return Denied(path) ? kFileAccessDenied : files_.WriteWholeFile(path, contents, publish);
+  }
+  FileStatus RemoveFile(const std::string& path) override {
+    return Denied(path) ? kFileAccessDenied : files_.RemoveFile(path);
+  }
+
+ private:
+  bool Denied(const std::string& path) const { return path.rfind(readOnly_, 0) == 0; }
+  FileSystemPort& files_;
+  std::string readOnly_;
+};
+
+TEST_F(BackupManager, AReadOnlyProgramFolderSendsNewBackupsToTheSharedFolderAndBothAreListed) {
+  WriteBackup("001.BCK", {2026, 3, 9, 9, 0, 0});
+  WriteBackup("002.BCK", {2026, 3, 10, 10, 0, 0});
+  TempDir shared;
+  ReadOnlyBelow readOnly(files, folder.path().string());
+  realFiles = &readOnly;
+  dataFolder = (shared.path() / "Zephyrnet").string();
+  Start();
+
+  const ApplyResult applied = program->ApplyCurrentTuningSet();
+  ASSERT_EQ(applied.outcome, ApplyResult::Outcome::kApplied) << applied.backupError;
+  // Numbered after the backups it cannot write beside, so no name is taken twice.
+  EXPECT_EQ(shared.List("Zephyrnet/Backups"), (Names{"003.BCK", "003.PRE"}));
+  EXPECT_EQ(BackupFiles(), (Names{"001.BCK", "002.BCK"}));
+  ShowPanel();
+  Names listed = ColumnTexts(0);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (Names{"001.BCK", "002.BCK", "003.BCK"}));
+
+  // The old backups are still a way back.
+  ASSERT_TRUE(ClickFile("001.BCK"));
+  dialogs.answers.push_back(kIdYes);
+  ASSERT_TRUE(host->Click("cmdRestore"));
+  EXPECT_TRUE(MovieToldHome());
+}
+
 TEST_F(BackupManager, ListsEveryBackupWithItsLocalDateAndTimeAndDamagedOnesWithout) {
   Start();
   // Without a backup folder the list is empty and the folder is made.

@@ -20,7 +20,7 @@ class MainSettings : public ::testing::Test, protected FakePorts {
   MainSettingsForm& Start(const std::string& folder = "C:\\Program Files\\Zephyr Net") {
     host.reset();
     program = std::make_unique<Program>(
-        ports(), AppPaths{folder, "zephyrnet"});
+        ports(), AppPaths{folder, "zephyrnet", {}});
     system.mutexes.clear();
     EXPECT_TRUE(program->Start());
     auto& form = dynamic_cast<MainSettingsForm&>(program->Panel(PanelId::kMainSettings));
@@ -140,6 +140,62 @@ TEST_F(MainSettings, StartInTrayHidesTheWindowAtStartUp) {
   EXPECT_FALSE(program->mainWindow().Visible());
   program->ShowMainWindow();
   EXPECT_TRUE(program->mainWindow().Visible());
+}
+
+TEST_F(MainSettings, AnElevatedProgramOnVistaStartsThroughItsLogonTaskAndTheThreeAgree) {
+  scheduler.elevatedOnVista = true;
+  registry.PutString(kHKeyCurrentUser, kRunKey, "Zephyrnet", "\"C:\\Old\\zephyrnet.exe\"");
+  MainSettingsForm& form = Start();
+  ASSERT_TRUE(host->Click("chkRunMainProgram"));
+  ASSERT_TRUE(host->Click("cmdSave"));
+  EXPECT_FALSE(form.cmdSave.Enabled());
+  ASSERT_EQ(scheduler.tasks.count("Zephyrnet (alice)"), 1u);
+  EXPECT_EQ(scheduler.tasks["Zephyrnet (alice)"].user, "CORP\\alice");
+  EXPECT_EQ(scheduler.tasks["Zephyrnet (alice)"].program,
+            "C:\\Program Files\\Zephyr Net\\zephyrnet.exe");
+  // Windows would not start the elevated program from it.
+  EXPECT_EQ(RunEntry(), std::nullopt);
+
+  // The same user started without elevation: the Run entry works for it, so it takes over.
+  scheduler.elevatedOnVista = false;
+  Start("D:\\Tools");
+  EXPECT_EQ(RunEntry(), "\"D:\\Tools\\zephyrnet.exe\"");
+  EXPECT_TRUE(scheduler.tasks.empty());
+
+  scheduler.elevatedOnVista = true;
+  MainSettingsForm& again = Start();
+  EXPECT_EQ(RunEntry(), std::nullopt);
+  ASSERT_TRUE(host->Click("chkRunMainProgram"));
+  ASSERT_TRUE(host->Click("cmdSave"));
+  EXPECT_FALSE(again.cmdSave.Enabled());
+  EXPECT_TRUE(scheduler.tasks.empty());
+  EXPECT_EQ(RunEntry(), std::nullopt);
+  EXPECT_EQ(Stored("chkRunMainProgram"), "0");
+}
+
+TEST_F(MainSettings, ATaskTheSchedulerRefusesIsToldAndNothingIsSaved) {
+  scheduler.elevatedOnVista = true;
+  scheduler.refuse = "Access is denied.";
+  MainSettingsForm& form = Start();
+  ASSERT_TRUE(host->Click("chkRunMainProgram"));
+  ASSERT_TRUE(host->Click("cmdSave"));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find("Task Scheduler"), std::string::npos);
+  EXPECT_NE(dialogs.shown[0].text.find("Access is denied."), std::string::npos);
+  EXPECT_TRUE(form.cmdSave.Enabled());
+  EXPECT_EQ(Stored("chkRunMainProgram"), std::nullopt);
+  EXPECT_EQ(RunEntry(), std::nullopt);
+}
+
+TEST_F(MainSettings, TheLogonTaskIsNamedPerUserAndItsDefinitionCarriesThePathSafely) {
+  EXPECT_EQ(LogonTaskName("CORP\\alice"), "Zephyrnet (alice)");
+  EXPECT_EQ(LogonTaskName("bob"), "Zephyrnet (bob)");
+  EXPECT_EQ(LogonTaskName("a:b*c"), "Zephyrnet (a_b_c)");
+  const std::string xml = LogonTaskXml("CORP\\a&b", "C:\\R&D <x>\\zephyrnet.exe");
+  EXPECT_NE(xml.find("<Command>C:\\R&amp;D &lt;x&gt;\\zephyrnet.exe</Command>"),
+            std::string::npos);
+  EXPECT_NE(xml.find("<UserId>CORP\\a&amp;b</UserId></LogonTrigger>"), std::string::npos);
+  EXPECT_NE(xml.find("<RunLevel>HighestAvailable</RunLevel>"), std::string::npos);
 }
 
 }  // namespace

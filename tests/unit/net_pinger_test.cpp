@@ -27,7 +27,7 @@ class NetPinger : public ::testing::Test, protected FakePorts {
   // fake screen.
   NetPingerForm& Start() {
     host.reset();
-    program = std::make_unique<Program>(ports(), AppPaths{"C:\\Zephyr", "zephyrnet"});
+    program = std::make_unique<Program>(ports(), AppPaths{"C:\\Zephyr", "zephyrnet", {}});
     system.mutexes.clear();
     EXPECT_TRUE(program->Start());
     auto& form = dynamic_cast<NetPingerForm&>(program->Panel(PanelId::kNetPingerSettings));

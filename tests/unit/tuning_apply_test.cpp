@@ -64,7 +64,7 @@ class TuningApply : public ::testing::Test {
     }
   }
   ApplyResult Apply(const TuningParams& params, OsCode os) {
-    return ApplyTuningSet(params, {registry, clock, files, os, (folder.path() / "Backups").string()});
+    return ApplyTuningSet(params, {registry, clock, files, os, (folder.path() / "Backups").string(), {}});
   }
   Lines Backups() const { return folder.List("Backups"); }
 
@@ -232,7 +232,7 @@ TEST_F(TuningApply, AFailedBackupChangesNothingAndSaysWhy) {
   folder.Write("NotAFolder", "x");
   const ApplyResult result = ApplyTuningSet(
       DistinctValues(),
-      {registry, clock, files, kOsWindowsXp, (folder.path() / "NotAFolder" / "Backups").string()});
+      {registry, clock, files, kOsWindowsXp, (folder.path() / "NotAFolder" / "Backups").string(), {}});
   EXPECT_EQ(result.outcome, ApplyResult::Outcome::kBackupFailed);
   EXPECT_FALSE(result.Changed());
   EXPECT_EQ(result.writes, 0);

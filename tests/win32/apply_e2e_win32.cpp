@@ -98,7 +98,7 @@ TEST_F(ApplyUnderWine, AutomaticEWritesTheFamilysLayoutAndLeavesAReadableBackup)
   TempDir folder;
   const TuningParams automaticE = InitPresets()[4];
   const ApplyResult result = ApplyTuningSet(
-      automaticE, {registry, clock, files, os.code, (folder.path() / "Backups").string()});
+      automaticE, {registry, clock, files, os.code, (folder.path() / "Backups").string(), {}});
   ASSERT_EQ(result.outcome, ApplyResult::Outcome::kApplied) << result.backupError;
   EXPECT_EQ(result.failedWrites, 0);
 
@@ -219,7 +219,7 @@ TEST_F(ApplyUnderWine, ARestoreGivesBackTheRegistryAsItWasAbsentValuesIncluded) 
   FileSystemWin32 files;
   TempDir folder;
   const ApplyResult applied = ApplyTuningSet(
-      InitPresets()[4], {registry, clock, files, os.code, (folder.path() / "Backups").string()});
+      InitPresets()[4], {registry, clock, files, os.code, (folder.path() / "Backups").string(), {}});
   ASSERT_EQ(applied.outcome, ApplyResult::Outcome::kApplied) << applied.backupError;
   ASSERT_NE(read(), before);
 

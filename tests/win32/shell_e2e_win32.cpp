@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/scheduler_win32.h"
 #include "win32/automation_win32.h"
 #include "win32/program_under_test_win32.h"
 
@@ -55,6 +56,9 @@ class RunningProgram : public ::testing::Test {
   void TearDown() override {
     program_.End();
     saved_.reset();
+    // The log-on task an elevated program on Vista and later makes instead of the Run entry.
+    zephyr::SchedulerWin32 scheduler;
+    scheduler.DeleteTask(zephyr::LogonTaskName(scheduler.CurrentUser()));
     if (!program_.folder().empty()) {
       std::error_code error;
       std::filesystem::remove_all(program_.folder(), error);
@@ -181,7 +185,15 @@ TEST_F(RunningProgram, MainSettingsSavedThroughThePanelReachTheRegistry) {
   const std::string expectedEntry = "\"" + program_.exe() + "\"";
   if (!wasChecked) {
     EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "1");
-    EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), expectedEntry);
+    // Elevated on Vista and later the program starts through its log-on task instead.
+    zephyr::SchedulerWin32 scheduler;
+    if (scheduler.NeedsLogonTask()) {
+      EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
+      EXPECT_EQ(scheduler.DeleteTask(zephyr::LogonTaskName(scheduler.CurrentUser())).outcome,
+                zephyr::TaskResult::Outcome::kDone);
+    } else {
+      EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), expectedEntry);
+    }
   } else {
     EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "0");
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
