@@ -16,6 +16,7 @@
 #include "platform/dialog_win32.h"
 #include "platform/file_system_win32.h"
 #include "platform/locale_win32.h"
+#include "platform/message_pump_win32.h"
 #include "platform/network_win32.h"
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
@@ -219,10 +220,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LocaleWin32 locale;
   NetworkWin32 network;
   SoundWin32 sound;
+  MessagePumpWin32 pump;
   // Made before the program and gone after it: a ping still waiting at the end is waited for.
   BackgroundWin32 background;
   Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
-                   background},
+                   background, pump},
                   PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;

@@ -12,6 +12,7 @@
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_locale.h"
 #include "fakes/fake_main_window_host.h"
+#include "fakes/fake_message_pump.h"
 #include "fakes/fake_network.h"
 #include "fakes/fake_registry.h"
 #include "fakes/native_file_system.h"
@@ -27,7 +28,7 @@ namespace zephyr::testing {
 struct FakePorts {
   Ports ports() {
     return {registry, system, shell, dialogs, clock, realFiles ? *realFiles : files, timers,
-            realLocale ? *realLocale : locale, network, sound, background};
+            realLocale ? *realLocale : locale, network, sound, background, pump};
   }
 
   FakeRegistry registry;
@@ -41,6 +42,7 @@ struct FakePorts {
   FakeNetwork network;
   FakeSound sound;
   FakeBackground background;
+  FakeMessagePump pump;
   LocalePort* realLocale = nullptr;  // the user's own formats instead of the fake's, when set
   FileSystemPort* realFiles = nullptr;  // the real file system instead of the tests' one, when set
 };
