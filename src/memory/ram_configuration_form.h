@@ -39,66 +39,66 @@ class RamConfigurationForm : public ui::Form {
 
   ui::Frame frameRamConfiguration{*this, {.name = "frameRamConfiguration",
                                           .caption = "Ram Configuration",
-                                          .bounds = {8, 2, 424, 234}}};
+                                          .bounds = {8, 2, 424, 250}}};
   ui::Frame framOpt{*this, {.name = "framOpt", .container = &frameRamConfiguration,
-                            .caption = "Automatic Optimization", .bounds = {8, 16, 200, 146}}};
+                            .caption = "Automatic Optimization", .bounds = {8, 16, 184, 148}}};
   ui::Label lblAlarm{*this, {.name = "lblAlarm", .container = &framOpt,
-                             .caption = "Alarm Level (in MB):", .bounds = {8, 22, 120, 28}}};
+                             .caption = "Alarm Level (in MB):", .bounds = {8, 22, 116, 28}}};
   ui::TextBox txtAlarm{*this, {.name = "txtAlarm", .container = &framOpt,
-                               .bounds = {132, 20, 60, 20}, .maxLength = 5}};
+                               .bounds = {128, 20, 48, 20}, .maxLength = 5}};
   ui::Label lblFreeAlarm{*this, {.name = "lblFreeAlarm", .container = &framOpt,
                                  .caption = "RAM to try and free when alarm level is reached:",
-                                 .bounds = {8, 50, 120, 44}}};
+                                 .bounds = {8, 50, 116, 44}}};
   ui::TextBox txtFreeAlarm{*this, {.name = "txtFreeAlarm", .container = &framOpt,
-                                   .bounds = {132, 56, 60, 20}, .maxLength = 4}};
+                                   .bounds = {128, 56, 48, 20}, .maxLength = 4}};
   ui::Label lblTimeCheck{*this, {.name = "lblTimeCheck", .container = &framOpt,
                                  .caption = "Do check every (in Milliseconds)",
-                                 .bounds = {8, 100, 120, 30}}};
+                                 .bounds = {8, 100, 116, 30}}};
   ui::TextBox txtTimeCheck{*this, {.name = "txtTimeCheck", .container = &framOpt,
-                                   .bounds = {132, 104, 44, 20}, .maxLength = 5}};
+                                   .bounds = {128, 104, 34, 20}, .maxLength = 5}};
   ui::UpDown updnTimeCheck{*this, {.name = "updnTimeCheck", .container = &framOpt,
-                                   .bounds = {176, 104, 16, 20}, .buddy = &txtTimeCheck,
+                                   .bounds = {162, 104, 16, 20}, .buddy = &txtTimeCheck,
                                    .min = 0, .max = 65535, .value = kDefaultAlarmCheckInterval}};
 
   ui::Frame frameSysToolTip{*this, {.name = "frameSysToolTip", .container = &frameRamConfiguration,
                                     .caption = "System Tray Icon Tool Tip Text",
-                                    .bounds = {216, 16, 200, 146}}};
+                                    .bounds = {200, 16, 216, 148}}};
   ui::OptionButton optMB{*this, {.name = "optMB", .container = &frameSysToolTip,
-                                 .caption = "Free RAM in MB", .bounds = {8, 18, 184, 18}}};
+                                 .caption = "Free RAM in MB", .bounds = {8, 18, 200, 18}}};
   ui::OptionButton optPer{*this, {.name = "optPer", .container = &frameSysToolTip,
-                                  .caption = "Percentage of Free RAM", .bounds = {8, 38, 184, 18}}};
+                                  .caption = "Percentage of Free RAM", .bounds = {8, 38, 200, 18}}};
   ui::Label lblRetryOptimization{*this, {.name = "lblRetryOptimization",
                                          .container = &frameSysToolTip,
                                          .caption = "Times to retry optimization",
-                                         .bounds = {8, 64, 124, 28}}};
+                                         .bounds = {8, 62, 148, 30}}};
   ui::TextBox txtRetryOptimization{*this, {.name = "txtRetryOptimization",
                                            .container = &frameSysToolTip,
-                                           .bounds = {136, 64, 40, 20}, .maxLength = 3}};
+                                           .bounds = {160, 64, 32, 20}, .maxLength = 3}};
   ui::UpDown UpDownRetryOptimization{*this, {.name = "UpDownRetryOptimization",
                                              .container = &frameSysToolTip,
-                                             .bounds = {176, 64, 16, 20},
+                                             .bounds = {192, 64, 16, 20},
                                              .buddy = &txtRetryOptimization,
                                              .max = kMegabyteUnitLimit, .value = 10}};
   ui::Label lblRunOnly{*this, {.name = "lblRunOnly", .container = &frameSysToolTip,
                                .caption = "Run ONLY if CPU-Usage is below this "
                                           "(0=detectyion not in use)",
-                               .bounds = {8, 96, 124, 44}}};
+                               .bounds = {8, 94, 148, 48}}};
   ui::TextBox txtRunOnly{*this, {.name = "txtRunOnly", .container = &frameSysToolTip,
-                                 .bounds = {136, 104, 40, 20}, .maxLength = 3}};
+                                 .bounds = {160, 104, 32, 20}, .maxLength = 3}};
   ui::UpDown UpDownRunOnly{*this, {.name = "UpDownRunOnly", .container = &frameSysToolTip,
-                                   .bounds = {176, 104, 16, 20}, .buddy = &txtRunOnly,
+                                   .bounds = {192, 104, 16, 20}, .buddy = &txtRunOnly,
                                    .max = kMegabyteUnitLimit, .value = 2}};
 
   ui::Frame framOnOffSettings{*this, {.name = "framOnOffSettings",
                                       .container = &frameRamConfiguration,
-                                      .caption = "On/Off settings", .bounds = {8, 166, 300, 60}}};
+                                      .caption = "On/Off settings", .bounds = {8, 168, 408, 56}}};
   ui::CheckBox chkSoundon{*this, {.name = "chkSoundon", .container = &framOnOffSettings,
-                                  .caption = "Sound on", .bounds = {8, 16, 284, 18}}};
+                                  .caption = "Sound on", .bounds = {8, 16, 392, 18}}};
   ui::CheckBox chkAutomatic{*this, {.name = "chkAutomatic", .container = &framOnOffSettings,
                                     .caption = "Optimize automatically when Alarm level is reached",
-                                    .bounds = {8, 36, 284, 18}}};
+                                    .bounds = {8, 34, 392, 18}}};
   ui::CommandButton cmdSave{*this, {.name = "cmdSave", .container = &frameRamConfiguration,
-                                    .caption = "Save", .bounds = {316, 190, 100, 28}}};
+                                    .caption = "Save", .bounds = {316, 226, 100, 22}}};
 
   ui::Timer tmrAlarm{*this, {.name = "tmrAlarm", .interval = kDefaultAlarmCheckInterval}};
   ui::Timer tmrSoundPlayer{*this, {.name = "tmrSoundPlayer", .interval = kSoundPlayerInterval}};

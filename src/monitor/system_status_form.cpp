@@ -7,8 +7,13 @@
 
 namespace zephyr {
 
+std::string PercentText(double percent) {
+  // A tenth of a percent is what the eye can use; fifteen digits would not fit the frame.
+  return FormatNumber(static_cast<double>(RoundToEven(percent * 10)) / 10);
+}
+
 std::string MemoryToolTipText(bool inPercent, double percent, std::int64_t freeMegabytes) {
-  if (inPercent) return "Memory Usage (" + FormatNumber(percent) + "%).";
+  if (inPercent) return "Memory Usage (" + PercentText(percent) + "%).";
   return "Memory Usage (" + std::to_string(freeMegabytes) + "MB).";
 }
 
@@ -143,7 +148,7 @@ void SystemStatusForm::tmrMemory_Timer() {
                                                    static_cast<double>(totalMegabytes_) * 100
                                              : 0.0;
   histMemory.SetCurrentValue(percent);
-  fameMemoryUsage.SetCaption("Memory Usage (" + FormatNumber(histMemory.CurrentValue()) + "%).");
+  fameMemoryUsage.SetCaption("Memory Usage (" + PercentText(histMemory.CurrentValue()) + "%).");
 
   ui::Tray* tray = program_.tray();
   if (tray == nullptr) return;

@@ -130,6 +130,8 @@ class SystemStatusForm : public ui::Form {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+// A share in percent as the captions show it: to a tenth, no trailing zeros.
+std::string PercentText(double percent);
 // The tray tooltip: the free share in percent, or free megabytes.
 std::string MemoryToolTipText(bool inPercent, double percent, std::int64_t freeMegabytes);
 // What a freeing gave, from the free bytes before and after it.

@@ -240,6 +240,10 @@ TEST_F(MemoryPanels, StatusGraphsShowTheSamplesAndTheTooltipFollowsTheUnitAtOnce
   Ram().optPer.SetValue(true);
   timers.Advance(300);
   EXPECT_EQ(tray.TrayToolTip(), "Memory Usage (25%).");
+  // Fifteen digits would not fit the frame: a tenth is shown.
+  system.memory.availPhys = 460 * kMB;
+  timers.Advance(300);
+  EXPECT_EQ(status.fameMemoryUsage.Caption(), "Memory Usage (89.8%).");
 
   // Skew beyond 100 % is shown as 100; a failed sample draws no bar and says so.
   system.systemTime += 1'000'000;
