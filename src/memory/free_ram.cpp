@@ -76,12 +76,12 @@ std::uint32_t FreeRAM::GetMemoryLoad() { return system_.GetMemoryStatus().memory
 std::uint64_t FreeRAM::GetFreeVirtual() { return system_.GetMemoryStatus().availVirtual; }
 std::uint64_t FreeRAM::GetTotalVirtual() { return system_.GetMemoryStatus().totalVirtual; }
 
-void FreeRAM::Yield(int times) {
+void FreeRAM::LetEventsRun(int times) {
   for (int i = 0; i < times; ++i) pump_.DoEvents();
 }
 
 std::int64_t FreeRAM::FreeUpMemory(std::int64_t characters) {
-  Yield(5);
+  LetEventsRun(5);
   // No block larger than the free address space of the process can be had; asking for it only
   // costs the halving.
   const std::uint64_t addressable = GetFreeVirtual() / 2;
@@ -94,7 +94,7 @@ std::int64_t FreeRAM::FreeUpMemory(std::int64_t characters) {
     block = writer_(static_cast<std::uint64_t>(count));
     return block ? count : 0;
   }
-  Yield(5);
+  LetEventsRun(5);
   return count;
 }
 

@@ -13,6 +13,11 @@
 #include "platform/shell_port.h"
 #include "platform/system_port.h"
 
+// <windows.h>, where it is included first, makes ExitWindows a macro; here it is FreeRAM's own.
+#ifdef ExitWindows
+#undef ExitWindows
+#endif
+
 namespace zephyr {
 
 inline constexpr double kBytesPerMegabyte = 1048576.0;
@@ -70,7 +75,7 @@ class FreeRAM {
   std::intptr_t eMail(const std::string& address);
 
  private:
-  void Yield(int times);
+  void LetEventsRun(int times);
 
   SystemPort& system_;
   MessagePumpPort& pump_;

@@ -203,7 +203,7 @@ void RamConfigurationForm::UpDownRunOnly_Change() { SetChangesMade(true); }
 
 RamConfigurationForm::~RamConfigurationForm() { *alive_ = false; }
 
-bool RamConfigurationForm::Yield(int times) {
+bool RamConfigurationForm::LetEventsRun(int times) {
   const std::shared_ptr<bool> alive = alive_;
   MessagePumpPort& pump = program_.ports().pump;
   for (int i = 0; i < times; ++i) {
@@ -236,7 +236,7 @@ void RamConfigurationForm::tmrAlarm_Timer() {
   if (!(MegabytesUnrounded(before) < alarmLevel_)) return;
 
   freeing_ = true;
-  if (!Yield(kAlarmYields)) return;
+  if (!LetEventsRun(kAlarmYields)) return;
   const std::int64_t megabytes =
       std::clamp<std::int64_t>(RoundToEven(NumberOf(txtFreeAlarm.Text()).value_or(freeAmount_)),
                                0, kLargestFreeAlarm);
@@ -247,9 +247,9 @@ void RamConfigurationForm::tmrAlarm_Timer() {
   if (cpuLimit_ == 0 || cpuLimit_ > busy) {
     if (retryCount_ == 0) retryCount_ = 1;
     for (int pass = 0; pass < retryCount_; ++pass) {
-      if (!Yield(kAlarmYields)) return;
+      if (!LetEventsRun(kAlarmYields)) return;
       freeRam.FreeUpMemory(byteCount);
-      if (!Yield(kAlarmYields)) return;
+      if (!LetEventsRun(kAlarmYields)) return;
     }
     status = dynamic_cast<SystemStatusForm*>(&program_.Panel(PanelId::kSystemStatus));
     if (status) status->ReportFreeing(FreeingKind::kAutomatic, before);

@@ -141,7 +141,7 @@ class RamConfigurationForm : public ui::Form {
   void SetUnitLimits(int largest);
   // Lets pending events run; false when they took this panel away, and nothing of it may be
   // touched any more.
-  bool Yield(int times);
+  bool LetEventsRun(int times);
   std::string SettingsKey() const;
 
   Program& program_;

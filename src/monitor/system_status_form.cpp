@@ -79,7 +79,7 @@ void SystemStatusForm::sldFreeMomoryReq_Change() {
   lblTargetMemoryNeeded.SetCaption("Target Level Of RAM " + value + "MB.");
 }
 
-bool SystemStatusForm::Yield(int times) {
+bool SystemStatusForm::LetEventsRun(int times) {
   const std::shared_ptr<bool> alive = alive_;
   MessagePumpPort& pump = program_.ports().pump;
   for (int i = 0; i < times; ++i) {
@@ -92,13 +92,13 @@ bool SystemStatusForm::Yield(int times) {
 
 void SystemStatusForm::cmdOptimaize_Click() {
   const std::uint64_t before = Ram().GetFreePhysical();
-  if (!Yield(kOptimizeYields)) return;
+  if (!LetEventsRun(kOptimizeYields)) return;
   SetMousePointer(ui::kPointerHourglass);
   const std::shared_ptr<bool> alive = alive_;
   Ram().FreeUpMemory(static_cast<std::int64_t>(sldFreeMomoryReq.Value()) * 1048576);
   if (!*alive) return;
   SetMousePointer(ui::kPointerDefault);
-  if (!Yield(kOptimizeYields)) return;
+  if (!LetEventsRun(kOptimizeYields)) return;
   ReportFreeing(FreeingKind::kOptimizeNow, before);
 }
 

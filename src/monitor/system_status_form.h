@@ -115,7 +115,7 @@ class SystemStatusForm : public ui::Form {
 
   void UpdateFreeMemoryTarget();
   FreeRAM& Ram();
-  bool Yield(int times);
+  bool LetEventsRun(int times);
 
   Program& program_;
   std::unique_ptr<CpuSampler> queryObject_;

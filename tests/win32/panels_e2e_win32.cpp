@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -668,18 +669,23 @@ TEST_F(Panels, SystemStatusGraphsRealFiguresAndOptimizeNowTellsWhatItFreed) {
     return FigureIn(TextOf(cpu)) >= 0 ? cpu : nullptr;
   })) << TextOf(cpu);
   const std::string idle = TextOf(cpu);
-  std::atomic<bool> spinning{true};
-  std::thread busy([&] {
-    while (spinning.load(std::memory_order_relaxed)) {
-    }
-  });
-  const HWND changed = Await("the processor figure to change with a core busy", [&]() -> HWND {
-    const std::string now = TextOf(cpu);
-    return now != idle && FigureIn(now) >= 0 ? cpu : nullptr;
-  });
-  spinning = false;
-  busy.join();
-  EXPECT_TRUE(changed) << "stayed at " << idle;
+  // A core kept busy moves the figure, unless the machine is already saturated by others.
+  if (FigureIn(idle) < 90) {
+    std::atomic<bool> spinning{true};
+    std::thread busy([&] {
+      while (spinning.load(std::memory_order_relaxed)) {
+      }
+    });
+    const HWND changed = Await("the processor figure to change with a core busy", [&]() -> HWND {
+      const std::string now = TextOf(cpu);
+      return now != idle && FigureIn(now) >= 0 ? cpu : nullptr;
+    });
+    spinning = false;
+    busy.join();
+    EXPECT_TRUE(changed) << "stayed at " << idle;
+  } else {
+    std::printf("note: the processors are busy already (%s); no core was added\n", idle.c_str());
+  }
 
   HWND slider = FindNamed(panel, "sldFreeMomoryReq");
   HWND optimize = FindNamed(panel, "cmdOptimaize");
@@ -757,7 +763,9 @@ TEST_F(Panels, RamSettingsSavedThroughTheControlsLandInTheRegistryAsWritten) {
       {"txtFreeAlarm", "10"}, {"txtTimeCheck", "250"}, {"optPer", "True"},
       {"optMB", "False"},     {"txtRunOnly", "100"},  {"txtRetryOptimization", "3"}};
   for (const auto& [name, text] : written) EXPECT_EQ(RamSettingsGuard::Text(name), text) << name;
-  EXPECT_FALSE(IsWindowEnabled(save));
+  // The saved values are loaded again at once, after which the panel is clean.
+  EXPECT_TRUE(Await("cmdSave disabled after the reload",
+                    [&]() -> HWND { return IsWindowEnabled(save) ? nullptr : save; }));
 }
 
 }  // namespace
