@@ -16,6 +16,7 @@
 #include "platform/dialog_win32.h"
 #include "platform/file_system_win32.h"
 #include "platform/locale_win32.h"
+#include "platform/message_pump_win32.h"
 #include "platform/network_win32.h"
 #include "platform/notification_area_win32.h"
 #include "platform/registry_win32.h"
@@ -266,11 +267,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   NetworkWin32 network;
   SoundWin32 sound;
   ScreenWin32 screen;
+  MessagePumpWin32 pump;
   // Made before the program and gone after it: a ping still waiting at the end is waited for.
   BackgroundWin32 background;
   SchedulerWin32 scheduler;
   Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
-                   background, screen, scheduler},
+                   background, screen, scheduler, pump},
                   PathsOfThisProgram());
 
   NotificationAreaWin32 notificationArea;

@@ -1,10 +1,11 @@
 #include "app/main_window.h"
 
 #include "app/main_settings_form.h"
-#include "app/placeholder_panel.h"
 #include "app/system_shortcuts.h"
 #include "backup/backup_file.h"
 #include "backup/backup_manager_form.h"
+#include "memory/ram_configuration_form.h"
+#include "monitor/system_status_form.h"
 #include "pinger/net_pinger_form.h"
 #include "platform/registry.h"
 #include "tuning/apply_messages.h"
@@ -16,12 +17,16 @@ namespace zephyr {
 namespace {
 
 std::unique_ptr<ui::Form> DefaultPanel(Program& program, PanelId id) {
-  if (id == PanelId::kMainSettings) return std::make_unique<MainSettingsForm>(program);
-  if (id == PanelId::kWizardMode) return std::make_unique<WizardModeForm>(program);
-  if (id == PanelId::kNormalMode) return std::make_unique<NormalModeForm>(program);
-  if (id == PanelId::kBackUp) return std::make_unique<BackupManagerForm>(program);
-  if (id == PanelId::kNetPingerSettings) return std::make_unique<NetPingerForm>(program);
-  return std::make_unique<PlaceholderPanel>(InfoOf(id));
+  switch (id) {
+    case PanelId::kMainSettings: return std::make_unique<MainSettingsForm>(program);
+    case PanelId::kWizardMode: return std::make_unique<WizardModeForm>(program);
+    case PanelId::kNormalMode: return std::make_unique<NormalModeForm>(program);
+    case PanelId::kBackUp: return std::make_unique<BackupManagerForm>(program);
+    case PanelId::kNetPingerSettings: return std::make_unique<NetPingerForm>(program);
+    case PanelId::kSystemStatus: return std::make_unique<SystemStatusForm>(program);
+    case PanelId::kRamConfiguration: return std::make_unique<RamConfigurationForm>(program);
+  }
+  return nullptr;
 }
 
 }  // namespace

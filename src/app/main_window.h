@@ -23,6 +23,7 @@
 #include "platform/dialog_port.h"
 #include "platform/file_system_port.h"
 #include "platform/locale_port.h"
+#include "platform/message_pump_port.h"
 #include "platform/network_port.h"
 #include "platform/os_version.h"
 #include "platform/registry_port.h"
@@ -82,6 +83,8 @@ struct Ports {
   ScreenPort& screen;
   // The log-on task that starts the elevated program on Vista and later; none on older systems.
   SchedulerPort& scheduler = NoScheduler();
+  // Lets pending events run while memory is being freed.
+  MessagePumpPort& pump = NoMessagePump();
 };
 
 // What only the real main window can do.
@@ -181,11 +184,13 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // How panels are made; the panels not built yet are empty forms with their names.
+  // How panels are made (tests put their own forms in).
   void SetPanelFactory(PanelFactory factory) { factory_ = std::move(factory); }
   void AttachHost(MainWindowHost* host) { host_ = host; }
   // Tray1: the icon in the notification area. Its clicks bring the window back.
   void AttachTray(ui::Tray* tray);
+  // The tray icon, when one is attached.
+  ui::Tray* tray() { return tray_; }
 
   // The load step of the main window. False when another instance runs: the user was told and
   // nothing was created.

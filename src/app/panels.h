@@ -31,7 +31,7 @@ inline constexpr std::array<PanelInfo, 7> kPanels = {{
     {PanelId::kBackUp, "frmBackUp", "Backup Manager", 246},
     {PanelId::kNetPingerSettings, "frmNetPingerSettings", "Net Pinger Settings", 244},
     {PanelId::kSystemStatus, "frmSystemStatus", "System Status", 255},
-    {PanelId::kRamConfiguration, "frmRamConfiguration", "Ram Configuration", 240},
+    {PanelId::kRamConfiguration, "frmRamConfiguration", "Ram Configuration", 255},
     {PanelId::kMainSettings, "frmMainSettings", "Main Settings", 245},
 }};
 

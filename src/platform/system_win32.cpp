@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace zephyr {
@@ -39,6 +40,81 @@ bool SystemWin32::ClaimSingleInstance(const std::string& mutexName) {
   }
   instanceMutex_ = mutex;
   return true;
+}
+
+}  // namespace zephyr
+
+namespace zephyr {
+namespace {
+
+// MEMORYSTATUSEX, which the headers declare only for Windows 2000 and later.
+struct MemoryStatusEx {
+  DWORD dwLength;
+  DWORD dwMemoryLoad;
+  DWORDLONG ullTotalPhys;
+  DWORDLONG ullAvailPhys;
+  DWORDLONG ullTotalPageFile;
+  DWORDLONG ullAvailPageFile;
+  DWORDLONG ullTotalVirtual;
+  DWORDLONG ullAvailVirtual;
+  DWORDLONG ullAvailExtendedVirtual;
+};
+static_assert(sizeof(MemoryStatusEx) == 64);
+
+using GlobalMemoryStatusExFn = BOOL(WINAPI*)(MemoryStatusEx*);
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+template <class Function>
+Function Lookup(const char* module, const char* name) {
+  const HMODULE loaded = GetModuleHandleA(module);
+  return loaded ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(loaded, name)))
+                : nullptr;
+}
+
+}  // namespace
+
+MemoryStatus SystemWin32::GetMemoryStatus() {
+  // Windows 95, 98 and NT 4.0 have only the 32-bit call, which wraps or caps above 2 or 4 GB.
+  static const auto statusEx =
+      Lookup<GlobalMemoryStatusExFn>("kernel32.dll", "GlobalMemoryStatusEx");
+  if (statusEx) {
+    MemoryStatusEx record{};
+    record.dwLength = sizeof record;
+    if (statusEx(&record)) {
+      return {record.dwMemoryLoad,     record.ullTotalPhys,    record.ullAvailPhys,
+              record.ullTotalPageFile, record.ullAvailPageFile, record.ullTotalVirtual,
+              record.ullAvailVirtual};
+    }
+  }
+  MEMORYSTATUS record{};
+  record.dwLength = sizeof record;
+  GlobalMemoryStatus(&record);
+  return {record.dwMemoryLoad,     record.dwTotalPhys,     record.dwAvailPhys,
+          record.dwTotalPageFile,  record.dwAvailPageFile, record.dwTotalVirtual,
+          record.dwAvailVirtual};
+}
+
+std::int32_t SystemWin32::QuerySystemInformation(std::uint32_t infoClass, void* buffer,
+                                                 std::uint32_t length) {
+  // ntdll.dll is in every NT process and absent on Windows 9x.
+  static const auto query =
+      Lookup<NtQuerySystemInformationFn>("ntdll.dll", "NtQuerySystemInformation");
+  if (!query) return kStatusNotImplemented;
+  if constexpr (sizeof(void*) == 8) {
+    // The 64-bit basic record has three pointer-sized fields before the processor count; the
+    // program reads the 32-bit layout.
+    if (infoClass == kSystemBasicInformation && length == kBasicInformationLength) {
+      unsigned char native[64] = {};
+      const LONG status = query(infoClass, native, sizeof native, nullptr);
+      if (status != 0) return status;
+      auto* record = static_cast<unsigned char*>(buffer);
+      std::memcpy(record, native, 28);
+      for (int field = 0; field < 3; ++field) std::memcpy(record + 28 + 4 * field, native + 32 + 8 * field, 4);
+      record[40] = native[56];
+      return status;
+    }
+  }
+  return query(infoClass, buffer, length, nullptr);
 }
 
 }  // namespace zephyr

@@ -14,6 +14,9 @@ class SystemWin32 final : public SystemPort {
 
   bool GetVersionRecord(OsVersionInfo* info) override;
   bool ClaimSingleInstance(const std::string& mutexName) override;
+  MemoryStatus GetMemoryStatus() override;
+  std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer,
+                                      std::uint32_t length) override;
 
  private:
   void* instanceMutex_ = nullptr;

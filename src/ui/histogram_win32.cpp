@@ -41,25 +41,51 @@ class WindowDc {
 
 }  // namespace
 
+HistogramLayout HistogramLayoutOf(int maxLines, int width) {
+  HistogramLayout layout;
+  layout.slots = std::max(maxLines, 1);
+  layout.slotWidth = std::max(width / layout.slots, 1);
+  layout.offset = width - layout.slots * layout.slotWidth;
+  return layout;
+}
+
 std::vector<RECT> HistogramBars(const HistogramPicture& picture, int width, int height) {
   std::vector<RECT> bars;
   if (width <= 0 || height <= 0) return bars;
-  const int slots = std::max(picture.maxLines, 1);
-  const std::size_t shown = std::min(picture.samples.size(), static_cast<std::size_t>(slots));
+  const HistogramLayout layout = HistogramLayoutOf(picture.maxLines, width);
+  const std::size_t shown =
+      std::min(picture.samples.size(), static_cast<std::size_t>(layout.slots));
   const std::size_t firstSample = picture.samples.size() - shown;
-  const int firstSlot = slots - static_cast<int>(shown);
+  const int firstSlot = layout.slots - static_cast<int>(shown);
   for (std::size_t i = 0; i < shown; ++i) {
     const int slot = firstSlot + static_cast<int>(i);
-    const int left = static_cast<int>(static_cast<long long>(slot) * width / slots);
-    int right = static_cast<int>(static_cast<long long>(slot + 1) * width / slots);
+    int left = layout.offset + slot * layout.slotWidth;
+    int right = left + layout.slotWidth;
     // A one-pixel gap keeps neighbouring bars apart once they are wide enough to spare it.
-    if (right - left >= 3) --right;
+    if (layout.slotWidth >= 3) --right;
+    left = std::max(left, 0);
     const double value = std::clamp(picture.samples[firstSample + i], 0.0, 100.0);
     const int barHeight = static_cast<int>(std::lround(value * height / 100.0));
     if (barHeight <= 0 || right <= left) continue;
     bars.push_back(RECT{left, height - barHeight, right, height});
   }
   return bars;
+}
+
+bool ContinuesBySamples(const HistogramPicture& before, const HistogramPicture& after, int added) {
+  if (before.maxLines != after.maxLines || before.barColor != after.barColor) return false;
+  const std::size_t kept = before.samples.size();
+  const std::size_t shown = after.samples.size();
+  const std::size_t step = static_cast<std::size_t>(added);
+  // Either the graph was still filling and grew by `added`, or it was full and moved on.
+  if (shown == kept + step) {
+    return std::equal(before.samples.begin(), before.samples.end(), after.samples.begin());
+  }
+  if (shown == kept && kept >= step) {
+    return std::equal(before.samples.begin() + static_cast<std::ptrdiff_t>(step),
+                      before.samples.end(), after.samples.begin());
+  }
+  return false;
 }
 
 HWND HistogramWindow::Create(HWND parent, const RECT& bounds, DWORD style, int id) {
@@ -73,8 +99,14 @@ HWND HistogramWindow::Create(HWND parent, const RECT& bounds, DWORD style, int i
 void HistogramWindow::Show(HWND window, HistogramPicture picture) {
   auto* self = reinterpret_cast<HistogramWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self == nullptr) return;
+  // One new sample moves the picture one slot to the left: the bitmap is scrolled and only the
+  // newest bar drawn. Anything else is drawn afresh.
+  if (!self->stale_ && ContinuesBySamples(self->picture_, picture, 1)) {
+    ++self->scrollSlots_;
+  } else {
+    self->stale_ = true;
+  }
   self->picture_ = std::move(picture);
-  self->stale_ = true;
   InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -131,6 +163,7 @@ LRESULT HistogramWindow::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
 
 LRESULT HistogramWindow::OnSize() {
   stale_ = true;
+  scrollSlots_ = 0;
   InvalidateRect(hwnd_, nullptr, FALSE);
   return 0;
 }
@@ -150,13 +183,29 @@ void HistogramWindow::Render(HDC target) {
   const MemoryDc memory(CreateCompatibleDC(target));
   if (!bitmap_ || !memory) return;
   const Selection selected(memory.get(), bitmap_.get());
-  if (stale_) {
-    FillRect(memory.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const HistogramLayout layout = HistogramLayoutOf(picture_.maxLines, width);
+  if (scrollSlots_ >= layout.slots) stale_ = true;
+  const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  if (stale_ || scrollSlots_ > 0) {
+    // Bars from `redrawFrom` on are drawn; what lies left of it is kept or scrolled.
+    int redrawFrom = 0;
+    if (stale_) {
+      FillRect(memory.get(), &client, black);
+    } else {
+      const int shift = scrollSlots_ * layout.slotWidth;
+      BitBlt(memory.get(), 0, 0, width - shift, height, memory.get(), shift, 0, SRCCOPY);
+      redrawFrom = layout.offset + (layout.slots - scrollSlots_) * layout.slotWidth;
+      const RECT fresh{std::max(redrawFrom, 0), 0, width, height};
+      FillRect(memory.get(), &fresh, black);
+      const RECT margin{0, 0, std::max(layout.offset, 0), height};
+      FillRect(memory.get(), &margin, black);
+    }
     const UniqueBrush bars(CreateSolidBrush(picture_.barColor));
     for (const RECT& bar : HistogramBars(picture_, width, height)) {
-      FillRect(memory.get(), &bar, bars.get());
+      if (bar.left >= redrawFrom) FillRect(memory.get(), &bar, bars.get());
     }
     stale_ = false;
+    scrollSlots_ = 0;
   }
   BitBlt(target, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }

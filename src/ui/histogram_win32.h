@@ -1,6 +1,7 @@
 // The histogram's window: bars on black, painted into an off-screen bitmap and blitted in one
 // go, with no background erase in between, so a graph that takes a sample every second does
-// not flicker. It draws the picture it is given; the samples themselves, their clamping and
+// not flicker. A new sample scrolls the bitmap by one slot with BitBlt and draws only the newest
+// bar. It draws the picture it is given; the samples themselves, their clamping and
 // their history belong to the model (ui::Histogram).
 #pragma once
 
@@ -18,10 +19,22 @@ struct HistogramPicture {
   COLORREF barColor = RGB(0, 255, 0);
 };
 
+// maxLines slots of equal whole-pixel width against the right edge, so the picture scrolls by a
+// whole slot; the pixels left over on the left (offset) stay black.
+struct HistogramLayout {
+  int slots = 1;
+  int slotWidth = 1;
+  int offset = 0;
+};
+HistogramLayout HistogramLayoutOf(int maxLines, int width);
+
 // The bars of `picture` in a client area of `width` by `height` pixels: the newest sample in the
-// rightmost of maxLines equal slots, older ones to its left, each bar as high as its share of
-// 100. Samples of 0 draw nothing.
+// rightmost slot, older ones to its left, each bar as high as its share of 100. Samples of 0
+// draw nothing.
 std::vector<RECT> HistogramBars(const HistogramPicture& picture, int width, int height);
+// Whether `after` is `before` with `added` samples more at the right, the oldest falling off
+// once the graph is full.
+bool ContinuesBySamples(const HistogramPicture& before, const HistogramPicture& after, int added);
 
 class HistogramWindow {
  public:
@@ -57,6 +70,7 @@ class HistogramWindow {
   UniqueBitmap bitmap_;
   SIZE bitmapSize_{0, 0};
   bool stale_ = true;
+  int scrollSlots_ = 0;  // samples added since the bitmap was last brought up to date
 };
 
 }  // namespace zephyr::ui

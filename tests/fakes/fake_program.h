@@ -12,6 +12,7 @@
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_locale.h"
 #include "fakes/fake_main_window_host.h"
+#include "fakes/fake_message_pump.h"
 #include "fakes/fake_network.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_screen.h"
@@ -30,7 +31,7 @@ struct FakePorts {
   Ports ports() {
     return {registry, system, shell, dialogs, clock, realFiles ? *realFiles : files, timers,
             realLocale ? *realLocale : locale, network, sound, background, screen,
-            scheduler};
+            scheduler, pump};
   }
 
   FakeRegistry registry;
@@ -46,6 +47,7 @@ struct FakePorts {
   FakeBackground background;
   FakeScreen screen;
   FakeScheduler scheduler;
+  FakeMessagePump pump;
   LocalePort* realLocale = nullptr;  // the user's own formats instead of the fake's, when set
   FileSystemPort* realFiles = nullptr;  // the real file system instead of the tests' one, when set
 };

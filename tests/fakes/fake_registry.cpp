@@ -84,6 +84,12 @@ FakeRegistry::FakeRegistry() {
 
 FakeRegistry::~FakeRegistry() = default;
 
+void FakeRegistry::AddHive(RegKey hive, std::string name) {
+  auto root = std::make_shared<Node>();
+  root->name = std::move(name);
+  hives_[hive] = Handle{std::move(root), kKeyAllAccess};
+}
+
 const FakeRegistry::Handle* FakeRegistry::Resolve(RegKey key) const {
   const auto& table = IsPredefinedKey(key) ? hives_ : handles_;
   const auto found = table.find(key);

@@ -53,6 +53,9 @@ class FakeRegistry final : public RegistryPort {
                       std::uint32_t* length) override;
   RegStatus CloseKey(RegKey key) override;
 
+  // A hive beyond HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, which are always there (Windows 9x
+  // has HKEY_DYN_DATA; without this call it is missing, as under Wine).
+  void AddHive(RegKey hive, std::string name);
   // Seeding, creating the key path as needed.
   void Put(RegKey hive, std::string_view path, std::string_view name, std::uint32_t type,
            std::vector<std::uint8_t> data);

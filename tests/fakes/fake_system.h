@@ -1,7 +1,9 @@
-// A system whose version record the test chooses.
+// A system whose version record, memory status and processor counters the test chooses.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -39,6 +41,47 @@ class FakeSystem final : public SystemPort {
 
   bool ClaimSingleInstance(const std::string& mutexName) override {
     return mutexes.insert(mutexName).second;
+  }
+
+  // What GetMemoryStatus reports; `memoryQueries` counts the calls.
+  MemoryStatus memory{.memoryLoad = 50,
+                      .totalPhys = 512ull << 20,
+                      .availPhys = 256ull << 20,
+                      .totalPageFile = 1024ull << 20,
+                      .availPageFile = 768ull << 20,
+                      .totalVirtual = 2047ull << 20,
+                      .availVirtual = 2000ull << 20};
+  int memoryQueries = 0;
+  MemoryStatus GetMemoryStatus() override {
+    ++memoryQueries;
+    return memory;
+  }
+
+  // The processor counters NtQuerySystemInformation reports, in 100 ns units, and the status
+  // each information class answers with (success unless set).
+  std::uint8_t processors = 1;
+  std::int64_t idleTime = 0;
+  std::int64_t systemTime = 0;
+  std::map<std::uint32_t, std::int32_t> queryStatus;
+  int systemQueries = 0;
+  std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer,
+                                      std::uint32_t length) override {
+    ++systemQueries;
+    if (const auto status = queryStatus.find(infoClass); status != queryStatus.end()) {
+      if (status->second != kStatusSuccess) return status->second;
+    }
+    auto* record = static_cast<unsigned char*>(buffer);
+    if (infoClass == kSystemBasicInformation && length >= kBasicInformationLength) {
+      record[40] = processors;
+    } else if (infoClass == kSystemTimeOfDayInformation && length >= kTimeOfDayInformationLength) {
+      std::memcpy(record + 8, &systemTime, 8);
+    } else if (infoClass == kSystemPerformanceInformation &&
+               length >= kPerformanceInformationLength) {
+      std::memcpy(record, &idleTime, 8);
+    } else {
+      return kStatusInfoLengthMismatch;
+    }
+    return kStatusSuccess;
   }
 
  private:

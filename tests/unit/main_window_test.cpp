@@ -78,7 +78,7 @@ TEST_F(ProgramTest, EachPanelCommandShowsExactlyThatPanelInItsFrameSize) {
       {"IDC_FS_settings", "frmMainSettings", 245},   {"IDC_FS_wizardMode", "frmWizardMode", 250},
       {"IDC_FS_normalMode", "frmNormalMode", 252},   {"IDC_FS_backupManger", "frmBackUp", 246},
       {"IDC_FS_pingSetting", "frmNetPingerSettings", 244},
-      {"IDC_FS_systemSatus", "frmSystemStatus", 255}, {"IDC_FS_ramConfig", "frmRamConfiguration", 240},
+      {"IDC_FS_systemSatus", "frmSystemStatus", 255}, {"IDC_FS_ramConfig", "frmRamConfiguration", 255},
   };
   for (const auto& row : rows) {
     program.OnCommand(row.command);
@@ -97,7 +97,7 @@ TEST_F(ProgramTest, EachPanelCommandShowsExactlyThatPanelInItsFrameSize) {
   // The buttons beneath the movie show panels too, without resizing the frame.
   program.mainWindow().cmdRamBooster(1).Click.Raise();
   EXPECT_EQ(VisiblePanels(), Lines{"frmSystemStatus"});
-  EXPECT_EQ(Frame().height, 240);
+  EXPECT_EQ(Frame().height, 255);
 }
 
 TEST_F(ProgramTest, CommandsThatBringTheMovieForwardKeepOrHideThePanel) {

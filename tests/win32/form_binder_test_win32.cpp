@@ -545,6 +545,42 @@ TEST_F(FormBinderTest, HistogramDrawsTheNewestSamplesAtTheRight) {
   DeleteDC(dc);
 }
 
+TEST_F(FormBinderTest, HistogramScrollsOneSlotPerSampleAndMatchesAFreshDrawing) {
+  // The client area printed into a 200 x 80 bitmap; the colour at each slot's bottom and top.
+  const auto print = [&](std::vector<COLORREF>& bottoms, std::vector<COLORREF>& tops) {
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 80);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    SendMessageA(Window(form.hisCPU), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    bottoms.clear();
+    tops.clear();
+    for (int slot = 0; slot < 20; ++slot) {
+      bottoms.push_back(GetPixel(dc, slot * 10 + 4, 79));
+      tops.push_back(GetPixel(dc, slot * 10 + 4, 2));
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  };
+  std::vector<COLORREF> bottoms, tops, freshBottoms, freshTops;
+  for (int i = 0; i < 25; ++i) {
+    form.hisCPU.SetCurrentValue(i % 3 == 0 ? 100 : (i % 3 == 1 ? 0 : 50));
+    print(bottoms, tops);  // each sample scrolls what the last one left
+  }
+  form.hisCPU.SetMaxLines(21);
+  form.hisCPU.SetMaxLines(20);  // drawn afresh
+  print(freshBottoms, freshTops);
+  EXPECT_EQ(bottoms, freshBottoms);
+  EXPECT_EQ(tops, freshTops);
+  // Sample 24 (100) at the right, 23 (50) and 22 (0) before it.
+  EXPECT_EQ(tops[19], RGB(0, 255, 0));
+  EXPECT_EQ(bottoms[18], RGB(0, 255, 0));
+  EXPECT_EQ(tops[18], RGB(0, 0, 0));
+  EXPECT_EQ(bottoms[17], RGB(0, 0, 0));
+}
+
 TEST_F(FormBinderTest, SampleFormStaysOnScreenForALook) {
   form.txtHost.SetText("router.local");
   form.lvwBackups.AddItem("tcpip-1.reg", {"2024-03-01"});

@@ -1,6 +1,7 @@
-// The tuning panels as a user meets them: zephyrnet.exe started as Windows 98 or Windows XP
-// (--as=win98 / --as=winxp), the wizard, the advanced mode and the backup manager driven through
-// their windows, and the outcome read back with the registry API itself.
+// The panels as a user meets them: zephyrnet.exe started as Windows 98 or Windows XP
+// (--as=win98 / --as=winxp), the wizard, the advanced mode, the backup manager, the pinger and
+// the memory panels driven through their windows, and the outcome read back with the registry API
+// itself.
 //
 // The driver sets Wine's version for zephyrnet.exe before each start and removes it afterwards.
 // Every test starts the program from a fresh folder of its own (an empty Backups folder), and puts
@@ -14,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -22,6 +26,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -634,6 +639,133 @@ TEST_F(Panels, PingerManualLoopbackIsSavedAnsweredAndLoadedAgain) {
   EXPECT_EQ(TextOf(FindNamed(panel, "txtPingHost")), "127.0.0.1");
   EXPECT_EQ(TextOf(FindNamed(panel, "cmbPingInterval")), "1 min.");
   EXPECT_FALSE(IsWindowEnabled(FindNamed(panel, "cmdSave")));
+}
+
+// The number in a caption such as "Processor usage (37%)."; -1 when there is none.
+int FigureIn(const std::string& caption) {
+  const auto open = caption.find('(');
+  if (open == std::string::npos || open + 1 >= caption.size() ||
+      !std::isdigit(static_cast<unsigned char>(caption[open + 1]))) {
+    return -1;
+  }
+  return std::atoi(caption.c_str() + open + 1);
+}
+
+TEST_F(Panels, SystemStatusGraphsRealFiguresAndOptimizeNowTellsWhatItFreed) {
+  StartProgram();
+  PressMovie("IDC_FS_systemSatus", "memory");
+  HWND panel = Await("the panel frmSystemStatus",
+                     [&] { return FindVisible(main_, "frmSystemStatus"); });
+  ASSERT_TRUE(panel);
+  HWND cpu = FindNamed(panel, "frameCPUUsage");
+  HWND memory = FindNamed(panel, "fameMemoryUsage");
+  ASSERT_TRUE(cpu && memory && FindVisible(panel, "histCPU") && FindVisible(panel, "histMemory"));
+  // Real figures: free memory is a share above 0, and the processor figure follows a busy core.
+  ASSERT_TRUE(Await("a memory figure", [&]() -> HWND {
+    const int free = FigureIn(TextOf(memory));
+    return free > 0 && free <= 100 ? memory : nullptr;
+  })) << TextOf(memory);
+  ASSERT_TRUE(Await("a processor figure", [&]() -> HWND {
+    return FigureIn(TextOf(cpu)) >= 0 ? cpu : nullptr;
+  })) << TextOf(cpu);
+  const std::string idle = TextOf(cpu);
+  // A core kept busy moves the figure, unless the machine is already saturated by others.
+  if (FigureIn(idle) < 90) {
+    std::atomic<bool> spinning{true};
+    std::thread busy([&] {
+      while (spinning.load(std::memory_order_relaxed)) {
+      }
+    });
+    const HWND changed = Await("the processor figure to change with a core busy", [&]() -> HWND {
+      const std::string now = TextOf(cpu);
+      return now != idle && FigureIn(now) >= 0 ? cpu : nullptr;
+    });
+    spinning = false;
+    busy.join();
+    EXPECT_TRUE(changed) << "stayed at " << idle;
+  } else {
+    std::printf("note: the processors are busy already (%s); no core was added\n", idle.c_str());
+  }
+
+  HWND slider = FindNamed(panel, "sldFreeMomoryReq");
+  HWND optimize = FindNamed(panel, "cmdOptimaize");
+  HWND freed = FindNamed(panel, "lblFreedMemory");
+  ASSERT_TRUE(slider && optimize && freed);
+  EXPECT_GT(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0), 0);
+  SendMessageA(slider, TBM_SETPOS, TRUE, 64);
+  SendMessageA(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
+               reinterpret_cast<LPARAM>(slider));
+  EXPECT_EQ(TextOf(FindNamed(panel, "lblTargetMemoryNeeded")), "Target Level Of RAM 64MB.");
+  PostMessageA(optimize, BM_CLICK, 0, 0);
+  EXPECT_TRUE(Await("what Optimize Now freed", [&]() -> HWND {
+    const std::string text = TextOf(freed);
+    return text.rfind("Optimize Now", 0) == 0 && text.find("MB free before") != std::string::npos
+               ? freed
+               : nullptr;
+  })) << TextOf(freed);
+}
+
+// The RAM settings, put back as they were however the test ends.
+class RamSettingsGuard {
+ public:
+  static constexpr char kKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\RamSettings";
+  RamSettingsGuard() : before_(AllValues(HKEY_LOCAL_MACHINE, kKey)) {}
+  ~RamSettingsGuard() {
+    for (const auto& [name, value] : AllValues(HKEY_LOCAL_MACHINE, kKey)) {
+      const auto found = before_.find(name);
+      WriteReal(HKEY_LOCAL_MACHINE, kKey, name, found == before_.end() ? Stored{} : found->second);
+    }
+  }
+  static std::string Text(const std::string& name) {
+    const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, kKey, name);
+    if (!stored.present || stored.type != REG_SZ) return "(missing)";
+    return std::string(stored.data.c_str());
+  }
+
+ private:
+  std::map<std::string, Stored> before_;
+};
+
+TEST_F(Panels, RamSettingsSavedThroughTheControlsLandInTheRegistryAsWritten) {
+  RamSettingsGuard guard;
+  StartProgram();
+  PressMovie("IDC_FS_ramConfig", "memory");
+  HWND panel = Await("the panel frmRamConfiguration",
+                     [&] { return FindVisible(main_, "frmRamConfiguration"); });
+  ASSERT_TRUE(panel);
+  const auto named = [&](const char* name) {
+    HWND found = FindNamed(panel, name);
+    EXPECT_TRUE(found) << name;
+    return found;
+  };
+  HWND save = named("cmdSave");
+  ASSERT_TRUE(save);
+  EXPECT_FALSE(IsWindowEnabled(save));
+  SendMessageA(named("chkSoundon"), BM_CLICK, 0, 0);
+  SendMessageA(named("chkAutomatic"), BM_CLICK, 0, 0);
+  SendMessageA(named("optPer"), BM_CLICK, 0, 0);
+  for (auto [box, text] : {std::pair{"txtAlarm", "400"}, {"txtFreeAlarm", "abc"},
+                           {"txtTimeCheck", "250"}, {"txtRunOnly", "300"},
+                           {"txtRetryOptimization", "3"}}) {
+    SendMessageA(named(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  }
+  // Letters revert to the value loaded last.
+  EXPECT_EQ(TextOf(named("txtFreeAlarm")), "10");
+  ASSERT_TRUE(Await("cmdSave enabled",
+                    [&]() -> HWND { return IsWindowEnabled(save) ? save : nullptr; }));
+  PostMessageA(save, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Await("the RAM settings stored", [&]() -> HWND {
+    return RamSettingsGuard::Text("txtRetryOptimization") == "(missing)" ? nullptr : save;
+  }));
+  // 300 is beyond the percent unit's limit: the up-down keeps 100.
+  const std::vector<std::pair<std::string, std::string>> written = {
+      {"chkSoundon", "1"},   {"chkAutomatic", "1"}, {"txtAlarm", "400"},
+      {"txtFreeAlarm", "10"}, {"txtTimeCheck", "250"}, {"optPer", "True"},
+      {"optMB", "False"},     {"txtRunOnly", "100"},  {"txtRetryOptimization", "3"}};
+  for (const auto& [name, text] : written) EXPECT_EQ(RamSettingsGuard::Text(name), text) << name;
+  // The saved values are loaded again at once, after which the panel is clean.
+  EXPECT_TRUE(Await("cmdSave disabled after the reload",
+                    [&]() -> HWND { return IsWindowEnabled(save) ? nullptr : save; }));
 }
 
 }  // namespace

@@ -159,7 +159,7 @@ TEST_F(RunningProgram, MovieButtonsShowEachPanelInTheFrameAtItsSize) {
   PressMovie("IDC_FS_systemSatus", "memory");
   ExpectPanel("frmSystemStatus", 255);
   PressMovie("IDC_FS_ramConfig");
-  ExpectPanel("frmRamConfiguration", 240);
+  ExpectPanel("frmRamConfiguration", 255);
   ReturnHome();
   EXPECT_TRUE(Await("frmRamConfiguration hidden", [&]() -> HWND {
     return FindVisible(main_, "frmRamConfiguration") ? nullptr : main_;

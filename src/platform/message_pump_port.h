@@ -1,0 +1,24 @@
+// The message pump port: lets the events waiting in the window system's queue run, as a long
+// operation on the window's thread does now and then so the window keeps answering.
+#pragma once
+
+namespace zephyr {
+
+class MessagePumpPort {
+ public:
+  virtual ~MessagePumpPort() = default;
+  // Handles every message waiting now, then returns. A quit request is left for the main loop.
+  virtual void DoEvents() = 0;
+};
+
+// A pump with no queue behind it, for a program that has no window system.
+inline MessagePumpPort& NoMessagePump() {
+  class Idle final : public MessagePumpPort {
+   public:
+    void DoEvents() override {}
+  };
+  static Idle pump;
+  return pump;
+}
+
+}  // namespace zephyr

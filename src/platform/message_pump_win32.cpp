@@ -1,0 +1,23 @@
+#include "platform/message_pump_win32.h"
+
+#include <windows.h>
+
+#include "ui/form_binder_win32.h"
+
+namespace zephyr {
+
+void MessagePumpWin32::DoEvents() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The main loop ends the program; it must still see the request.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (ui::TranslateDialogMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+}  // namespace zephyr
