@@ -26,6 +26,7 @@
 #include "platform/sound_win32.h"
 #include "platform/system_win32.h"
 #include "ui/form_binder_win32.h"
+#include "ui/dpi_win32.h"
 #include "ui/message_balloon_win32.h"
 #include "ui/movie.h"
 #include "ui/movie_player_win32.h"
@@ -266,7 +267,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LocaleWin32 locale;
   NetworkWin32 network;
   SoundWin32 sound;
-  ScreenWin32 screen;
+  // The balloon message lays itself out in 96-dpi units; the screen is reported in the same.
+  ScreenWin32 screen(ui::ScreenScale().Dpi());
   MessagePumpWin32 pump;
   // Made before the program and gone after it: a ping still waiting at the end is waited for.
   BackgroundWin32 background;

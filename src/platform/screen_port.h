@@ -1,4 +1,5 @@
-// The screen port: the size of the display in pixels and where the mouse pointer is.
+// The screen port: the size of the display and where the mouse pointer is, in the program's
+// layout units (pixels at 96 dots per inch), so they can be compared with its layouts.
 #pragma once
 
 namespace zephyr {
@@ -18,9 +19,9 @@ struct ScreenSize {
 class ScreenPort {
  public:
   virtual ~ScreenPort() = default;
-  // The primary display's width and height in pixels (HORZRES and VERTRES of its device context).
+  // The primary display's width and height (HORZRES and VERTRES of its device context).
   virtual ScreenSize Size() = 0;
-  // The mouse pointer's position in screen pixels.
+  // The mouse pointer's position on the screen.
   virtual ScreenPoint CursorPosition() = 0;
 };
 

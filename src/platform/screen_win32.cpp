@@ -4,10 +4,15 @@
 
 namespace zephyr {
 
+int ScreenWin32::Units(int pixels) const { return MulDiv(pixels, 96, dpi_); }
+
 ScreenSize ScreenWin32::Size() {
   HDC screen = GetDC(nullptr);
-  if (screen == nullptr) return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  const ScreenSize size{GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+  if (screen == nullptr) {
+    return {Units(GetSystemMetrics(SM_CXSCREEN)), Units(GetSystemMetrics(SM_CYSCREEN))};
+  }
+  const ScreenSize size{Units(GetDeviceCaps(screen, HORZRES)),
+                        Units(GetDeviceCaps(screen, VERTRES))};
   ReleaseDC(nullptr, screen);
   return size;
 }
@@ -16,7 +21,7 @@ ScreenPoint ScreenWin32::CursorPosition() {
   POINT point{};
   // Without a cursor (a locked desktop) the balloon goes to the screen's corner.
   if (!GetCursorPos(&point)) return {};
-  return {point.x, point.y};
+  return {Units(point.x), Units(point.y)};
 }
 
 }  // namespace zephyr

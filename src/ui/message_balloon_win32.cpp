@@ -160,7 +160,7 @@ BalloonGeometry ToPixels(const BalloonGeometry& units, int dpi) {
 
 BalloonWindowWin32::BalloonWindowWin32(MsgFrm& form, HINSTANCE instance)
     : form_(form), instance_(instance), strip_(LoadStrip(instance)) {
-  messageFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  messageFont_ = controlFont_.get();
   LOGFONTA font{};
   if (GetObjectA(messageFont_, sizeof font, &font) == sizeof font) {
     font.lfWeight = FW_BOLD;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ui/message_balloon.h"
+#include "ui/dpi_win32.h"
 
 namespace zephyr::ui {
 
@@ -64,7 +65,10 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
 
   MsgFrm& form_;
   HINSTANCE instance_;
-  int dpi_ = kDesignDpi;
+  // The screen's scale and the control font at it, read once: the balloon is drawn for them.
+  DpiScale scale_ = ScreenScale();
+  ControlFont controlFont_{scale_};
+  int dpi_ = scale_.Dpi();
   PixelImage strip_{};
   HFONT titleFont_ = nullptr;
   HFONT messageFont_ = nullptr;

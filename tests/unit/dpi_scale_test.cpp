@@ -52,7 +52,9 @@ TEST(DpiScale, NeighboursStayTouchingOrApartAndContainersLineUp) {
         EXPECT_EQ(inside.x + scale.Edge(x), onForm.x) << dpi << " dpi at " << x;
         EXPECT_EQ(inside.width, onForm.width) << dpi << " dpi at " << x;
         EXPECT_EQ(inside.y + scale.Edge(40), onForm.y) << dpi << " dpi at " << x;
-        if (dpi >= DpiScale::kLayoutDpi) EXPECT_EQ(scale.Unscale(scale.Edge(x)), x) << dpi;
+        if (dpi >= DpiScale::kLayoutDpi) {
+          EXPECT_EQ(scale.Unscale(scale.Edge(x)), x) << dpi;
+        }
       }
     }
   }

@@ -39,7 +39,7 @@ class ProgramTest : public ::testing::Test, protected FakePorts {
   ui::Rect Frame() { return program.mainWindow().framChildWindow.Bounds(); }
 
   FakeMainWindowHost host;
-  Program program{ports(), {"C:\\Program Files\\Zephyr Net", "zephyrnet"}};
+  Program program{ports(), {"C:\\Program Files\\Zephyr Net", "zephyrnet", {}}};
 };
 
 TEST_F(ProgramTest, StartsWithTheMovieInFrontItsVersionAndTheStartupPanels) {
@@ -334,7 +334,7 @@ TEST_F(ProgramTest, EveryEndUnloadsThePanelsInOrderAndTakesTheIconOutFirst) {
     FakeNotificationArea area;
     ui::Tray tray(area, timers, {.hwnd = 0x99});
     EndRecordingHost recorder(tray);
-    Program ended(ports(), {"C:\\Zephyr", "zephyrnet"});
+    Program ended(ports(), {"C:\\Zephyr", "zephyrnet", {}});
     ended.AttachHost(&recorder);
     ended.AttachTray(&tray);
     ASSERT_TRUE(ended.Start());

@@ -31,7 +31,7 @@ class MemoryPanels : public ::testing::Test, protected FakePorts {
   }
 
   void Start() {
-    program = std::make_unique<Program>(ports(), AppPaths{"C:\\Zephyr", "zephyrnet"});
+    program = std::make_unique<Program>(ports(), AppPaths{"C:\\Zephyr", "zephyrnet", {}});
     program->AttachTray(&tray);
     system.mutexes.clear();
     ASSERT_TRUE(program->Start());

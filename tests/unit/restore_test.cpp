@@ -145,7 +145,7 @@ TEST_F(Restore, AnApplyIsUndoneExactlyAbsentValuesAndFixedEntriesIncluded) {
     SeedSparseRegistry(registry, os);
     const std::string original = registry.Dump();
     const std::string folder = (dir.path() / ("Backups" + std::to_string(os))).string();
-    const ApplyResult applied = ApplyTuningSet(InitPresets()[4], {registry, clock, files, os, folder});
+    const ApplyResult applied = ApplyTuningSet(InitPresets()[4], {registry, clock, files, os, folder, {}});
     ASSERT_TRUE(applied.Changed()) << applied.backupError;
     ASSERT_NE(registry.Dump(), original);
 
@@ -162,7 +162,7 @@ TEST_F(Restore, WithoutItsOwnRecordAZeroTheValueCannotHoldMeansAbsent) {
   registry.PutDword(kHKeyLocalMachine, layout::kTcpipParametersKey, "EnablePMTUDiscovery", 0);
   const std::string folder = (dir.path() / "Backups").string();
   const ApplyResult applied =
-      ApplyTuningSet(InitPresets()[4], {registry, clock, files, kOsWindowsXp, folder});
+      ApplyTuningSet(InitPresets()[4], {registry, clock, files, kOsWindowsXp, folder, {}});
   ASSERT_TRUE(applied.Changed()) << applied.backupError;
   const std::string record = EarlierValuesPath(applied.backupFile);
   // Gone, damaged, or belonging to another file: the record is not used.

@@ -57,14 +57,15 @@ TEST(MemoryWin32, AnAlarmLevelAboveFreeMemoryWithSoundOnPlaysTheWarning) {
   SystemWin32 system;
   MessagePumpWin32 pump;
   Ports real{fakes.registry, system, fakes.shell, fakes.dialogs, fakes.clock, fakes.files,
-             fakes.timers, fakes.locale, fakes.network, fakes.sound, fakes.background, pump};
+             fakes.timers, fakes.locale, fakes.network, fakes.sound, fakes.background, fakes.screen,
+             fakes.scheduler, pump};
   const std::string key = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\RamSettings";
   fakes.registry.PutString(kHKeyLocalMachine, key, "chkSoundon", "1");
   fakes.registry.PutString(kHKeyLocalMachine, key, "txtAlarm", "32767");
   const auto freeMegabytes = system.GetMemoryStatus().availPhys >> 20;
   if (freeMegabytes >= 32767) GTEST_SKIP() << "more than 32 GB free: no alarm level above it";
 
-  Program program(real, AppPaths{"C:\\Zephyr", "zephyrnet"});
+  Program program(real, AppPaths{"C:\\Zephyr", "zephyrnet", {}});
   ASSERT_TRUE(program.Start());
   fakes.timers.Advance(300);
   auto& status = dynamic_cast<SystemStatusForm&>(program.Panel(PanelId::kSystemStatus));

@@ -106,7 +106,9 @@ class RunningProgram : public ::testing::Test {
     // No other panel is visible.
     for (const char* other : {"frmWizardMode", "frmNormalMode", "frmBackUp", "frmNetPingerSettings",
                               "frmSystemStatus", "frmRamConfiguration", "frmMainSettings"}) {
-      if (form != other) EXPECT_FALSE(FindVisible(main_, other)) << other << " with " << form;
+      if (form != other) {
+        EXPECT_FALSE(FindVisible(main_, other)) << other << " with " << form;
+      }
     }
   }
 
