@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "win32/automation_win32.h"
+#include "win32/program_under_test_win32.h"
 
 namespace zephyr::testing {
 namespace {
@@ -53,6 +56,20 @@ TEST(Startup, TheProgramCarriesItsVersionAndManifest) {
 }
 
 TEST(Startup, TheWindowOpensCaptionedZephyrnetAndClosesCleanly) {
+  // The window shows at start only while "start in the tray" is off. In the test prefix the run
+  // turns it off and puts the setting back as it was afterwards.
+  constexpr char kMainSettings[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\MainSettings";
+  std::optional<automation::SavedRegistryValues> startInTray;
+  if (std::getenv("ZEPHYR_DISPOSABLE_REGISTRY")) {
+    startInTray.emplace(std::vector<automation::SavedRegistryValues::Value>{
+        {HKEY_LOCAL_MACHINE, kMainSettings, "chkRunProgramMini"}});
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMainSettings, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "chkRunProgramMini", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+    RegCloseKey(key);
+  }
   std::string commandLine = "\"" + ProgramPath() + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
