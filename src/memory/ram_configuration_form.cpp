@@ -204,14 +204,7 @@ void RamConfigurationForm::UpDownRunOnly_Change() { SetChangesMade(true); }
 RamConfigurationForm::~RamConfigurationForm() { *alive_ = false; }
 
 bool RamConfigurationForm::LetEventsRun(int times) {
-  const std::shared_ptr<bool> alive = alive_;
-  MessagePumpPort& pump = program_.ports().pump;
-  for (int i = 0; i < times; ++i) {
-    pump.DoEvents();
-    // The events may have ended the program and taken this panel with it.
-    if (!*alive) return false;
-  }
-  return true;
+  return zephyr::LetEventsRun(program_.ports().pump, times, alive_);
 }
 
 void RamConfigurationForm::tmrAlarm_Timer() {

@@ -80,14 +80,7 @@ void SystemStatusForm::sldFreeMomoryReq_Change() {
 }
 
 bool SystemStatusForm::LetEventsRun(int times) {
-  const std::shared_ptr<bool> alive = alive_;
-  MessagePumpPort& pump = program_.ports().pump;
-  for (int i = 0; i < times; ++i) {
-    pump.DoEvents();
-    // The events may have ended the program and taken this panel with it.
-    if (!*alive) return false;
-  }
-  return true;
+  return zephyr::LetEventsRun(program_.ports().pump, times, alive_);
 }
 
 void SystemStatusForm::cmdOptimaize_Click() {

@@ -2,6 +2,8 @@
 // operation on the window's thread does now and then so the window keeps answering.
 #pragma once
 
+#include <memory>
+
 namespace zephyr {
 
 class MessagePumpPort {
@@ -19,6 +21,17 @@ inline MessagePumpPort& NoMessagePump() {
   };
   static Idle pump;
   return pump;
+}
+
+// Lets the waiting events run `times` times for a panel whose `alive` flag its destructor clears:
+// false as soon as the events have ended the program and taken the panel with it.
+inline bool LetEventsRun(MessagePumpPort& pump, int times, const std::shared_ptr<bool>& alive) {
+  const std::shared_ptr<bool> keep = alive;
+  for (int i = 0; i < times; ++i) {
+    pump.DoEvents();
+    if (!*keep) return false;
+  }
+  return true;
 }
 
 }  // namespace zephyr
