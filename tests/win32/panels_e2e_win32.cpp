@@ -69,7 +69,7 @@ struct Stored {
 Stored ReadReal(HKEY hive, const std::string& path, const std::string& name) {
   Stored stored;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return stored;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return stored;
   char buffer[1024];
   DWORD size = sizeof buffer;
   if (RegQueryValueExA(key, name.c_str(), nullptr, &stored.type, reinterpret_cast<BYTE*>(buffer),
@@ -83,7 +83,7 @@ Stored ReadReal(HKEY hive, const std::string& path, const std::string& name) {
 
 void WriteReal(HKEY hive, const std::string& path, const std::string& name, const Stored& value) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+  if (RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key,
                       nullptr) != ERROR_SUCCESS) {
     return;
   }
@@ -99,7 +99,7 @@ void WriteReal(HKEY hive, const std::string& path, const std::string& name, cons
 
 bool KeyExists(HKEY hive, const std::string& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
 }
@@ -107,7 +107,7 @@ bool KeyExists(HKEY hive, const std::string& path) {
 std::vector<std::string> Subkeys(const std::string& path) {
   std::vector<std::string> names;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) {
     return names;
   }
   char name[256];
@@ -127,7 +127,7 @@ std::vector<std::string> Subkeys(const std::string& path) {
 std::map<std::string, Stored> AllValues(HKEY hive, const std::string& path) {
   std::map<std::string, Stored> values;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return values;
   for (DWORD index = 0;; ++index) {
     char name[512];
     DWORD nameSize = sizeof name;
@@ -215,7 +215,7 @@ class Panels : public ::testing::Test {
     for (const std::string& key : ownKeys_) ownKeyExisted_.push_back(KeyExists(HKEY_LOCAL_MACHINE, key));
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, adapterKey_.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                              KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
     subkeys_ = Subkeys(std::string(Nt() ? zephyr::layout::kInterfacesKey
@@ -691,7 +691,20 @@ TEST_F(Panels, SystemStatusGraphsRealFiguresAndOptimizeNowTellsWhatItFreed) {
   HWND optimize = FindNamed(panel, "cmdOptimaize");
   HWND freed = FindNamed(panel, "lblFreedMemory");
   ASSERT_TRUE(slider && optimize && freed);
-  EXPECT_GT(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0), 0);
+  // The slider runs over the machine's whole memory in MB: above 4 GB a 32-bit figure that wrapped
+  // or was capped would show here.
+  struct {
+    DWORD dwLength, dwMemoryLoad;
+    DWORDLONG ullTotalPhys, ullAvailPhys, ullTotalPageFile, ullAvailPageFile, ullTotalVirtual,
+        ullAvailVirtual, ullAvailExtendedVirtual;
+  } status{};
+  status.dwLength = sizeof status;
+  using StatusEx = BOOL(WINAPI*)(decltype(status)*);
+  const auto statusEx = reinterpret_cast<StatusEx>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx")));
+  ASSERT_TRUE(statusEx && statusEx(&status));
+  const double totalMb = static_cast<double>(status.ullTotalPhys) / (1024.0 * 1024.0);
+  EXPECT_NEAR(static_cast<double>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0)), totalMb, 1.0);
   SendMessageA(slider, TBM_SETPOS, TRUE, 64);
   SendMessageA(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
                reinterpret_cast<LPARAM>(slider));

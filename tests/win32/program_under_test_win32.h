@@ -28,6 +28,33 @@ inline std::string DriverFolder() {
   return path.substr(0, path.find_last_of("\\/"));
 }
 
+// The registry view of the program beside the driver: a 64-bit driver of the shipped 32-bit exe
+// (as on a machine that emulates 32-bit code) must look where a 32-bit program writes
+// HKLM\\Software. Every other pairing sees the same view without asking.
+inline REGSAM ProgramView() {
+  static const REGSAM view = [] {
+    if (sizeof(void*) == 4) return REGSAM{0};
+    const std::string exe = DriverFolder() + "\\zephyrnet.exe";
+    HANDLE file = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return REGSAM{0};
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_FILE_HEADER header{};
+    DWORD signature = 0;
+    DWORD read = 0;
+    bool i386 = false;
+    if (ReadFile(file, &dos, sizeof dos, &read, nullptr) && read == sizeof dos &&
+        SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+        ReadFile(file, &signature, sizeof signature, &read, nullptr) &&
+        ReadFile(file, &header, sizeof header, &read, nullptr) && read == sizeof header) {
+      i386 = signature == IMAGE_NT_SIGNATURE && header.Machine == IMAGE_FILE_MACHINE_I386;
+    }
+    CloseHandle(file);
+    return i386 ? REGSAM{KEY_WOW64_32KEY} : REGSAM{0};
+  }();
+  return view;
+}
+
 inline std::string TextOfWindow(HWND hwnd) {
   char text[256] = {};
   SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
@@ -76,7 +103,7 @@ class SavedRegistryValues {
     for (const Value& value : values_) {
       Saved saved;
       HKEY key = nullptr;
-      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ | ProgramView(), &key) == ERROR_SUCCESS) {
         char data[2048];
         DWORD size = sizeof data;
         saved.present = RegQueryValueExA(key, value.name.c_str(), nullptr, &saved.type,
@@ -92,7 +119,8 @@ class SavedRegistryValues {
   ~SavedRegistryValues() {
     for (std::size_t i = 0; i < values_.size(); ++i) {
       HKEY key = nullptr;
-      if (RegCreateKeyExA(values_[i].hive, values_[i].path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+      if (RegCreateKeyExA(values_[i].hive, values_[i].path.c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS | ProgramView(),
                           nullptr, &key, nullptr) != ERROR_SUCCESS) {
         continue;
       }

@@ -13,11 +13,16 @@
 namespace zephyr {
 namespace {
 
-// Where the scheduler keeps a task's definition, as Windows and Wine both do.
+// Where the scheduler keeps a task's definition, as Windows and Wine both do. A 32-bit program on
+// 64-bit Windows sees SysWOW64 under the name System32; the real one is then called Sysnative.
 std::string TaskFile(const std::string& name) {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  return std::string(windows) + "\\System32\\Tasks\\" + name;
+  const std::string native = std::string(windows) + "\\Sysnative";
+  const DWORD attributes = GetFileAttributesA(native.c_str());
+  const bool redirected = sizeof(void*) == 4 && attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return (redirected ? native : std::string(windows) + "\\System32") + "\\Tasks\\" + name;
 }
 
 TEST(SchedulerWin32, ALogonTaskIsRegisteredReplacedAndDeleted) {

@@ -28,7 +28,7 @@ constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string ReadRegistryText(HKEY hive, const char* path, const char* name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "(no key)";
+  if (RegOpenKeyExA(hive, path, 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return "(no key)";
   char data[512] = {};
   DWORD size = sizeof data - 1;
   DWORD type = 0;

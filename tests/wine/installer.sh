@@ -18,7 +18,7 @@ export ZEPHYR_WINEPREFIX=$build/wine-installer
 source "$root/scripts/wine-env"
 
 command -v makensis >/dev/null || { echo "SKIP: makensis is missing (scripts/setup installs nsis)"; exit 77; }
-[[ -n ${DISPLAY:-} ]] || { echo "SKIP: no display for the installed program"; exit 77; }
+[[ -n ${DISPLAY:-} ]] || start_private_display
 if file -b "$bin/zephyrnet.exe" | grep -q '^PE32+'; then
   echo "This machine runs the 64-bit build: the test installs a 64-bit installer made from the"
   echo "same installer script and file list; the 32-bit installer that ships is built, not run."
@@ -27,7 +27,7 @@ else
   kind=()
 fi
 packages=$(mktemp -d)
-trap 'rm -rf "$packages"; "$ZEPHYR_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+trap 'rm -rf "$packages"; stop_private_display' EXIT
 "$root/scripts/package" "${kind[@]}" --from "$bin" --out "$packages" >/dev/null
 setup=$(ls "$packages"/*-setup.exe)
 
@@ -47,12 +47,12 @@ check() {
   shift
   if "$@" >/dev/null 2>&1; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
 }
-reg_has() { wine_tool reg query "$@" >/dev/null 2>&1; }
+reg_has() { wine_reg "$bin/zephyrnet.exe" query "$@" >/dev/null 2>&1; }
 now_ms() { date +%s%3N; }
 
 # A clean start: nothing left of an earlier run.
 rm -rf "$installed" "$start_menu"
-wine_tool reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+wine_reg "$bin/zephyrnet.exe" delete "$uninstall_key" /f >/dev/null 2>&1 || true
 wine_wait
 
 started=$(now_ms)
@@ -66,7 +66,7 @@ for file in zephyrnet.exe uninstall.exe "${files[@]}"; do
 done
 check "Start-menu shortcut" test -f "$start_menu/Zephyrnet.lnk"
 check "uninstall entry" reg_has "$uninstall_key" /v DisplayVersion
-check "uninstall entry names its publisher" bash -c "source '$root/scripts/wine-env'; wine_tool reg query '$uninstall_key' /v Publisher | grep -q Corvanta"
+check "uninstall entry names its publisher" bash -c "source '$root/scripts/wine-env'; wine_reg '$bin/zephyrnet.exe' query '$uninstall_key' /v Publisher | grep -q Corvanta"
 check "no desktop shortcut unless asked for" test ! -e "$drive_c/users/Public/Desktop/Zephyrnet.lnk"
 
 # The installed program: its menu, and its Help command opening the installed help file.
@@ -84,8 +84,8 @@ wine_run "$bin/automate.exe" press IDC_FS_close >/dev/null 2>&1 || true
 wine_wait
 
 # What the program and the user leave behind: settings, a Run entry, a backup.
-wine_tool reg add "$settings_key\\Settings\\MainSettings" /v chkRunMainProgram /d 1 /f >/dev/null 2>&1
-wine_tool reg add "$run_key" /v Zephyrnet /d "\"C:\\Zephyrnet\\zephyrnet.exe\"" /f >/dev/null 2>&1
+wine_reg "$bin/zephyrnet.exe" add "$settings_key\\Settings\\MainSettings" /v chkRunMainProgram /d 1 /f >/dev/null 2>&1
+wine_reg "$bin/zephyrnet.exe" add "$run_key" /v Zephyrnet /d "\"C:\\Zephyrnet\\zephyrnet.exe\"" /f >/dev/null 2>&1
 mkdir -p "$installed/Backups"
 printf '#2026-12-07#\r\n' >"$installed/Backups/001.BCK"
 wine_wait
@@ -99,9 +99,9 @@ for file in zephyrnet.exe uninstall.exe "${files[@]}"; do
   check "removed $file" test ! -e "$installed/$file"
 done
 check "removed the Start-menu folder" test ! -e "$start_menu"
-check "removed the uninstall entry" bash -c "! source '$root/scripts/wine-env' || ! wine_tool reg query '$uninstall_key'"
-check "removed the settings key" bash -c "! source '$root/scripts/wine-env' || ! wine_tool reg query '$settings_key'"
-check "removed the Run entry" bash -c "! source '$root/scripts/wine-env' || ! wine_tool reg query '$run_key' /v Zephyrnet"
+check "removed the uninstall entry" bash -c "! source '$root/scripts/wine-env' || ! wine_reg '$bin/zephyrnet.exe' query '$uninstall_key'"
+check "removed the settings key" bash -c "! source '$root/scripts/wine-env' || ! wine_reg '$bin/zephyrnet.exe' query '$settings_key'"
+check "removed the Run entry" bash -c "! source '$root/scripts/wine-env' || ! wine_reg '$bin/zephyrnet.exe' query '$run_key' /v Zephyrnet"
 check "kept the Backups folder" test -f "$installed/Backups/001.BCK"
 rm -rf "$installed"
 
