@@ -40,9 +40,9 @@ smoke() {  # smoke WHAT DRIVER ARGS...
   local what=$1 driver=$2 start=$SECONDS
   shift 2
   if wine_run "$drivers/$driver" --gtest_brief=1 "$@"; then
-    results+=("$(printf 'ok   %-62s %4ds' "$what" $((SECONDS - start)))")
+    results+=("$(printf 'ok   %-74s %4ds' "$what" $((SECONDS - start)))")
   else
-    results+=("$(printf 'FAIL %-62s %4ds' "$what" $((SECONDS - start)))")
+    results+=("$(printf 'FAIL %-74s %4ds' "$what" $((SECONDS - start)))")
     failures=$((failures + 1))
   fi
 }
