@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -341,20 +342,49 @@ class Panels : public ::testing::Test {
     }
   }
 
+  // The list view item as the program lays it out: a 64-bit driver of the 32-bit exe writes the
+  // 32-bit layout, its pointers 4 bytes wide.
+  struct LvItem32 {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    DWORD pszText;
+    int cchTextMax;
+    int iImage;
+    DWORD lParam;
+  };
+  static constexpr std::size_t kItemBytes = sizeof(LVITEMA);
+
+  void WriteItem(const RemoteMemory& memory, UINT state, UINT stateMask, char* text, int size) {
+    if (ProgramView() != 0) {
+      LvItem32 item{};
+      item.state = state;
+      item.stateMask = stateMask;
+      item.pszText = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(text));
+      item.cchTextMax = size;
+      memory.Write(0, &item, sizeof item);
+    } else {
+      LVITEMA item{};
+      item.state = state;
+      item.stateMask = stateMask;
+      item.pszText = text;
+      item.cchTextMax = size;
+      memory.Write(0, &item, sizeof item);
+    }
+  }
+
   // Texts of the list's items, in list order.
   std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
-    RemoteMemory memory(program_.handle(), sizeof(LVITEMA) + 260);
+    RemoteMemory memory(program_.handle(), kItemBytes + 260);
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int index = 0; index < count; ++index) {
-      LVITEMA item{};
-      item.iSubItem = 0;
-      item.pszText = memory.at(sizeof(LVITEMA));
-      item.cchTextMax = 260;
-      memory.Write(0, &item, sizeof item);
+      WriteItem(memory, 0, 0, memory.at(kItemBytes), 260);
       SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(memory.at(0)));
       char text[260] = {};
-      memory.Read(sizeof(LVITEMA), text, sizeof text - 1);
+      memory.Read(kItemBytes, text, sizeof text - 1);
       items.emplace_back(text);
     }
     return items;
@@ -365,11 +395,8 @@ class Panels : public ::testing::Test {
     const auto items = ListItems(list);
     const auto found = std::find(items.begin(), items.end(), name);
     if (found == items.end()) return false;
-    RemoteMemory memory(program_.handle(), sizeof(LVITEMA));
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    memory.Write(0, &item, sizeof item);
+    RemoteMemory memory(program_.handle(), kItemBytes);
+    WriteItem(memory, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED, nullptr, 0);
     SendMessageA(list, LVM_SETITEMSTATE, found - items.begin(),
                  reinterpret_cast<LPARAM>(memory.at(0)));
     return true;
