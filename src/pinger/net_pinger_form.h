@@ -38,7 +38,7 @@ class NetPingerForm : public ui::Form {
 
   ui::Frame frameNetPingerSettings{*this, {.name = "frameNetPingerSettings",
                                            .caption = "Net Pinger Settings",
-                                           .bounds = {8, 2, 424, 238}}};
+                                           .bounds = {8, 2, 424, 334}}};
   ui::Timer tmrPinger{*this, {.name = "tmrPinger", .interval = kPingerTimerInterval,
                               .enabled = false}};
   ui::CheckBox chkDoPinging{*this, {.name = "chkDoPinging",
@@ -81,17 +81,23 @@ class NetPingerForm : public ui::Form {
 
   // Measures the largest packet that reaches the host in the host box (the automatic host in
   // Automatic Mode); while a search runs or waits its caption offers to cancel it.
+  ui::Frame frameLargestPacket{*this, {.name = "frameLargestPacket",
+                                       .container = &frameNetPingerSettings,
+                                       .caption = "Largest Packet (MTU)",
+                                       .bounds = {8, 236, 408, 92}}};
   ui::CommandButton cmdFindLargest{*this, {.name = "cmdFindLargest",
-                                           .container = &frameNetPingerSettings,
+                                           .container = &frameLargestPacket,
                                            .caption = kFindLargestCaption,
-                                           .bounds = {12, 168, 132, 24}}};
+                                           .bounds = {12, 18, 132, 24}}};
   // Puts the measured MTU into the advanced mode's MTU box; enabled while there is one.
-  ui::CommandButton cmdUseMTU{*this, {.name = "cmdUseMTU", .container = &frameNetPingerSettings,
-                                      .caption = "&Use as MTU", .bounds = {150, 168, 96, 24},
+  ui::CommandButton cmdUseMTU{*this, {.name = "cmdUseMTU", .container = &frameLargestPacket,
+                                      .caption = "&Use as MTU", .bounds = {150, 18, 96, 24},
                                       .enabled = false}};
   ui::Label lblLargestPacket{*this, {.name = "lblLargestPacket",
-                                     .container = &frameNetPingerSettings,
-                                     .caption = "", .bounds = {12, 196, 404, 28}}};
+                                     .container = &frameLargestPacket,
+                                     .caption = "Sends packets that may not be split, to find the "
+                                                "largest the line carries.",
+                                     .bounds = {12, 48, 384, 40}}};
 
   const std::string& activePingHost() const { return activePingHost_; }
   int pingIntervalValue() const { return pingIntervalValue_; }
