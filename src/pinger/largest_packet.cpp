@@ -146,7 +146,9 @@ Result FindLargestPacket(mdlPing::Request& request, const std::string& host,
 
   // The payload repeats the alphabet's first letters, as the system's own ping sends.
   std::vector<std::uint8_t> payload(kMaxPayload);
-  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>('a' + i % 23);
+  for (std::size_t i = 0; i < payload.size(); ++i) {
+    payload[i] = static_cast<std::uint8_t>('a' + i % 23);
+  }
   std::vector<std::uint8_t> reply(kReplyRecordSize + kMaxPayload + kReplySlack);
   const IcmpOptions options{.flags = kIpFlagDontFragment};
 
@@ -186,7 +188,9 @@ bool Finder::Find(const std::string& host, std::function<void(const Result&)> do
   auto cancel = std::make_shared<std::atomic<bool>>(false);
   running_ = cancel;
   background_.Run(
-      [shared, cancel, host] { shared->result = FindLargestPacket(shared->request, host, *cancel); },
+      [shared, cancel, host] {
+        shared->result = FindLargestPacket(shared->request, host, *cancel);
+      },
       [shared, self = std::weak_ptr<Finder*>(self_), done = std::move(done)] {
         if (self.expired()) return;
         Finder* finder = *self.lock();

@@ -112,7 +112,8 @@ std::string ResultText(std::string_view host, const Result& result, std::uint32_
 // result (and any sockets message) delivered on the user-interface thread.
 class Finder {
  public:
-  Finder(NetworkPort& network, BackgroundPort& background, mdlPing::Pinger::ShowMessage showMessage);
+  Finder(NetworkPort& network, BackgroundPort& background,
+         mdlPing::Pinger::ShowMessage showMessage);
   // A search still running when its finder goes is told to stop and finishes without calling back.
   ~Finder();
   Finder(const Finder&) = delete;
