@@ -182,6 +182,13 @@ void Program::ResizeFrame(PanelId id) {
   mainWindow_->framChildWindow.SetBounds(bounds);
 }
 
+void Program::OfferMTUInAdvancedMode(std::int32_t mtu) {
+  OnCommand(ShowCommandOf(PanelId::kNormalMode));
+  if (auto* advanced = dynamic_cast<NormalModeForm*>(&Panel(PanelId::kNormalMode))) {
+    advanced->UseMeasuredMTU(mtu);
+  }
+}
+
 void Program::BringMovieToFront() { mainWindow_->flash.BringToFront(); }
 
 void Program::ReturnMovieHome() {

@@ -223,6 +223,9 @@ class Program {
   // The panel last passed to ShowPanel, if any.
   std::optional<PanelId> CurrentPanel() const { return current_; }
 
+  // Opens the advanced mode afresh, as its command does, on its MTU page with `mtu` in the MTU box.
+  void OfferMTUInAdvancedMode(std::int32_t mtu);
+
   // Applies the current tuning set (after its backup) and tells the user what went wrong, if
   // anything did.
   ApplyResult ApplyCurrentTuningSet();

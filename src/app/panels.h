@@ -29,7 +29,7 @@ inline constexpr std::array<PanelInfo, 7> kPanels = {{
     {PanelId::kWizardMode, "frmWizardMode", "Wizard Mode", 250},
     {PanelId::kNormalMode, "frmNormalMode", "Advanced Mode", 252},
     {PanelId::kBackUp, "frmBackUp", "Backup Manager", 246},
-    {PanelId::kNetPingerSettings, "frmNetPingerSettings", "Net Pinger Settings", 244},
+    {PanelId::kNetPingerSettings, "frmNetPingerSettings", "Net Pinger Settings", 340},
     {PanelId::kSystemStatus, "frmSystemStatus", "System Status", 255},
     {PanelId::kRamConfiguration, "frmRamConfiguration", "Ram Configuration", 255},
     {PanelId::kMainSettings, "frmMainSettings", "Main Settings", 245},

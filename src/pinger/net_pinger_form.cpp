@@ -57,6 +57,10 @@ NetPingerForm::NetPingerForm(Program& program)
       pinger_(program.ports().network, program.ports().background,
               [&program](const std::string& text, std::uint32_t flags) {
                 program.Message(text, flags);
+              }),
+      finder_(program.ports().network, program.ports().background,
+              [&program](const std::string& text, std::uint32_t flags) {
+                program.Message(text, flags);
               }) {
   chkDoPinging.Click.Connect(this, &NetPingerForm::chkDoPinging_Click);
   optAuto.Click.Connect(this, &NetPingerForm::optAuto_Click);
@@ -67,6 +71,8 @@ NetPingerForm::NetPingerForm(Program& program)
   cmdPingNow.Click.Connect(this, &NetPingerForm::cmdPingNow_Click);
   cmdSave.Click.Connect(this, &NetPingerForm::cmdSave_Click);
   tmrPinger.Tick.Connect(this, &NetPingerForm::tmrPinger_Timer);
+  cmdFindLargest.Click.Connect(this, &NetPingerForm::cmdFindLargest_Click);
+  cmdUseMTU.Click.Connect(this, &NetPingerForm::cmdUseMTU_Click);
 }
 
 std::string NetPingerForm::SettingsKey() const {
@@ -201,6 +207,15 @@ void NetPingerForm::tmrPinger_Timer() {
 
 void NetPingerForm::PingActiveHost(bool soundOnAnswerOnly) {
   const std::string host = activePingHost_;
+  if (Searching()) {
+    // One waiting ping stands for every one that comes due meanwhile; the timer's rule for the
+    // sound (whatever the result) wins over "Ping Now"'s.
+    waitingPingSoundOnAnswerOnly_ = (pingWaiting_ ? waitingPingSoundOnAnswerOnly_ : true) &&
+                                    soundOnAnswerOnly;
+    pingWaiting_ = true;
+    lblLastPing.SetCaption("Ping to " + host + " waits for the packet search to finish...");
+    return;
+  }
   lblLastPing.SetCaption("Pinging " + host + "...");
   // The answer comes later, on this thread; the pinger drops it if the panel has gone by then.
   pinger_.PingHost(host, mdlPing::kPingTimeoutMs,
@@ -212,7 +227,71 @@ void NetPingerForm::PingActiveHost(bool soundOnAnswerOnly) {
                          (outcome.answered || !soundOnAnswerOnly)) {
                        PlayPingSound();
                      }
+                     if (searchWaiting_ && pinger_.Waiting() == 0) {
+                       searchWaiting_ = false;
+                       StartSearch();
+                     }
                    });
+}
+
+void NetPingerForm::cmdFindLargest_Click() {
+  if (searchWaiting_) {
+    searchWaiting_ = false;
+    lblLargestPacket.SetCaption("Search for the largest packet to " + searchHost_ +
+                                " cancelled before it started: no size to propose.");
+    ShowSearchState();
+    return;
+  }
+  if (finder_.Running()) {
+    finder_.Cancel();
+    lblLargestPacket.SetCaption("Cancelling the search after the probe under way...");
+    return;
+  }
+  const std::optional<std::string> host =
+      mdlPing::HostTextToPing(optAuto.Value() ? kAutomaticPingHost : txtPingHost.Text());
+  measuredMtu_.reset();
+  if (!host) {
+    lblLargestPacket.SetCaption("Enter a host name or address in the Ping Host box first.");
+    ShowSearchState();
+    return;
+  }
+  searchHost_ = *host;
+  if (pinger_.Waiting() > 0) {
+    searchWaiting_ = true;
+    lblLargestPacket.SetCaption("The search waits for the ping under way to finish...");
+    ShowSearchState();
+    return;
+  }
+  StartSearch();
+}
+
+void NetPingerForm::StartSearch() {
+  searchStartMs_ = program_.ports().clock.TickCountMs();
+  lblLargestPacket.SetCaption("Finding the largest packet that reaches " + searchHost_ + "...");
+  finder_.Find(searchHost_, [this](const mdlLargestPacket::Result& result) {
+    SearchFinished(result);
+  });
+  ShowSearchState();
+}
+
+void NetPingerForm::SearchFinished(const mdlLargestPacket::Result& result) {
+  const std::uint32_t elapsed = program_.ports().clock.TickCountMs() - searchStartMs_;
+  lblLargestPacket.SetCaption(mdlLargestPacket::ResultText(searchHost_, result, elapsed));
+  measuredMtu_ = result.ProposedMtu();
+  ShowSearchState();
+  if (pingWaiting_) {
+    pingWaiting_ = false;
+    PingActiveHost(waitingPingSoundOnAnswerOnly_);
+  }
+}
+
+void NetPingerForm::ShowSearchState() {
+  cmdFindLargest.SetCaption(Searching() ? kCancelSearchCaption : kFindLargestCaption);
+  cmdUseMTU.SetEnabled(!Searching() && measuredMtu_.has_value());
+}
+
+void NetPingerForm::cmdUseMTU_Click() {
+  if (measuredMtu_) program_.OfferMTUInAdvancedMode(*measuredMtu_);
 }
 
 void NetPingerForm::PlayPingSound() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "pinger/largest_packet.h"
 #include "pinger/ping.h"
 #include "ui/controls.h"
 #include "ui/form_model.h"
@@ -25,6 +26,8 @@ inline constexpr char kPingSoundFileName[] = "Ping.wav";
 inline constexpr int kPingerTimerInterval = 65535;
 // The list index stored when none is, and in place of one that is not in the list: 6 minutes.
 inline constexpr int kDefaultPingIntervalIndex = 5;
+inline constexpr char kFindLargestCaption[] = "Find &largest packet";
+inline constexpr char kCancelSearchCaption[] = "&Cancel search";
 inline constexpr char kPingerNotSavedMessage[] =
     "The pinger settings could not be saved to the registry. Administrator rights are needed to "
     "change them: start Zephyrnet as an administrator and save them again.";
@@ -35,7 +38,7 @@ class NetPingerForm : public ui::Form {
 
   ui::Frame frameNetPingerSettings{*this, {.name = "frameNetPingerSettings",
                                            .caption = "Net Pinger Settings",
-                                           .bounds = {8, 2, 424, 238}}};
+                                           .bounds = {8, 2, 424, 334}}};
   ui::Timer tmrPinger{*this, {.name = "tmrPinger", .interval = kPingerTimerInterval,
                               .enabled = false}};
   ui::CheckBox chkDoPinging{*this, {.name = "chkDoPinging",
@@ -76,6 +79,26 @@ class NetPingerForm : public ui::Form {
   ui::Label lblLastPing{*this, {.name = "lblLastPing", .container = &frameNetPingerSettings,
                                 .caption = "No ping yet.", .bounds = {12, 148, 404, 18}}};
 
+  // Measures the largest packet that reaches the host in the host box (the automatic host in
+  // Automatic Mode); while a search runs or waits its caption offers to cancel it.
+  ui::Frame frameLargestPacket{*this, {.name = "frameLargestPacket",
+                                       .container = &frameNetPingerSettings,
+                                       .caption = "Largest Packet (MTU)",
+                                       .bounds = {8, 236, 408, 92}}};
+  ui::CommandButton cmdFindLargest{*this, {.name = "cmdFindLargest",
+                                           .container = &frameLargestPacket,
+                                           .caption = kFindLargestCaption,
+                                           .bounds = {12, 18, 132, 24}}};
+  // Puts the measured MTU into the advanced mode's MTU box; enabled while there is one.
+  ui::CommandButton cmdUseMTU{*this, {.name = "cmdUseMTU", .container = &frameLargestPacket,
+                                      .caption = "&Use as MTU", .bounds = {150, 18, 96, 24},
+                                      .enabled = false}};
+  ui::Label lblLargestPacket{*this, {.name = "lblLargestPacket",
+                                     .container = &frameLargestPacket,
+                                     .caption = "Sends packets that may not be split, to find the "
+                                                "largest the line carries.",
+                                     .bounds = {12, 48, 384, 40}}};
+
   const std::string& activePingHost() const { return activePingHost_; }
   int pingIntervalValue() const { return pingIntervalValue_; }
   std::int16_t pingPeriod() const { return pingPeriod_; }
@@ -83,6 +106,10 @@ class NetPingerForm : public ui::Form {
   bool Dirty() const { return dirty_; }
   // Pings started by the timer or "Ping Now" whose answer has not come yet.
   int PingsWaiting() const { return pinger_.Waiting(); }
+  // A largest-packet search running, or waiting for a ping to finish.
+  bool Searching() const { return finder_.Running() || searchWaiting_; }
+  // The MTU the last search found, which "Use as MTU" offers.
+  std::optional<int> measuredMtu() const { return measuredMtu_; }
 
   void LoadPingerSettings();
   void SavePingerSettings();
@@ -100,6 +127,13 @@ class NetPingerForm : public ui::Form {
   void cmdPingNow_Click();
   void cmdSave_Click();
   void tmrPinger_Timer();
+  void cmdFindLargest_Click();
+  void cmdUseMTU_Click();
+
+  // A search and a ping never run at once: whichever comes second waits for the first.
+  void StartSearch();
+  void SearchFinished(const mdlLargestPacket::Result& result);
+  void ShowSearchState();
 
   // activePingHost and pingIntervalValue from the mode, and with `showMode` the controls too.
   void TakeModeSettings(bool showMode);
@@ -115,6 +149,14 @@ class NetPingerForm : public ui::Form {
   std::int16_t tickCount_ = 0;
   bool dirty_ = false;
   mdlPing::Pinger pinger_;
+  mdlLargestPacket::Finder finder_;
+  std::string searchHost_;
+  std::uint32_t searchStartMs_ = 0;
+  bool searchWaiting_ = false;  // asked for while a ping waits for its answer
+  // A ping that came due during a search, and whether only an answer plays its sound.
+  bool pingWaiting_ = false;
+  bool waitingPingSoundOnAnswerOnly_ = true;
+  std::optional<int> measuredMtu_;
 };
 
 // Stored texts as the panel reads them; nothing when the text does not convert.

@@ -1,4 +1,5 @@
-// The clock port: the local date and time, as the backup files record them.
+// The clock port: the local date and time, as the backup files record them, and a millisecond
+// count for measuring how long something took.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,8 @@ class ClockPort {
   virtual ~ClockPort() = default;
   // GetLocalTime.
   virtual LocalDateTime Now() = 0;
+  // GetTickCount: milliseconds since an arbitrary start, wrapping after 49.7 days.
+  virtual std::uint32_t TickCountMs() = 0;
 };
 
 }  // namespace zephyr

@@ -10,4 +10,6 @@ LocalDateTime ClockWin32::Now() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+std::uint32_t ClockWin32::TickCountMs() { return GetTickCount(); }
+
 }  // namespace zephyr

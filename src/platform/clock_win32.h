@@ -8,6 +8,7 @@ namespace zephyr {
 class ClockWin32 final : public ClockPort {
  public:
   LocalDateTime Now() override;
+  std::uint32_t TickCountMs() override;
 };
 
 }  // namespace zephyr

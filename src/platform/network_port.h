@@ -31,6 +31,27 @@ using Ipv4Address = std::array<std::uint8_t, 4>;
 // IcmpCreateFile's failure value, INVALID_HANDLE_VALUE.
 inline constexpr std::uintptr_t kInvalidIcmpHandle = static_cast<std::uintptr_t>(-1);
 
+// The fields of IP_OPTION_INFORMATION that the program sets on an echo request.
+struct IcmpOptions {
+  std::uint8_t ttl = 128;
+  std::uint8_t tos = 0;
+  std::uint8_t flags = 0;  // IP_FLAG_DF asks that no router split the packet
+};
+inline constexpr std::uint8_t kIpFlagDontFragment = 0x02;  // IP_FLAG_DF
+
+// The IP_STATUS values the program tells apart (ipexport.h).
+inline constexpr std::uint32_t kIpSuccess = 0;
+inline constexpr std::uint32_t kIpDestHostUnreachable = 11003;
+inline constexpr std::uint32_t kIpPacketTooBig = 11009;  // "fragmentation needed" with DF set
+inline constexpr std::uint32_t kIpReqTimedOut = 11010;
+inline constexpr std::uint32_t kIpGeneralFailure = 11050;
+
+// What IcmpSendEcho returned, and GetLastError right after it when that was 0.
+struct IcmpEchoResult {
+  std::uint32_t replies = 0;
+  std::uint32_t lastError = 0;
+};
+
 class NetworkPort {
  public:
   virtual ~NetworkPort() = default;
@@ -48,6 +69,15 @@ class NetworkPort {
                                      const void* requestData, std::uint16_t requestSize,
                                      void* reply, std::uint32_t replySize,
                                      std::uint32_t timeoutMs) = 0;
+  // IcmpSendEcho with an option block: the same call, the IP header's time to live, type of
+  // service and flags set as `options` says.
+  virtual IcmpEchoResult IcmpSendEchoWithOptions(std::uintptr_t handle,
+                                                 const Ipv4Address& destination,
+                                                 const void* requestData,
+                                                 std::uint16_t requestSize,
+                                                 const IcmpOptions& options, void* reply,
+                                                 std::uint32_t replySize,
+                                                 std::uint32_t timeoutMs) = 0;
   // IcmpCloseHandle.
   virtual bool IcmpCloseHandle(std::uintptr_t handle) = 0;
 };

@@ -6,6 +6,18 @@
 #include <cstring>
 
 namespace zephyr {
+namespace {
+
+// IP_OPTION_INFORMATION (ipexport.h), which the headers for the program's Windows floor lack.
+struct IpOptionInformation {
+  unsigned char ttl;
+  unsigned char tos;
+  unsigned char flags;
+  unsigned char optionsSize;
+  unsigned char* optionsData;
+};
+
+}  // namespace
 
 NetworkWin32::NetworkWin32() { InitializeCriticalSection(&lock_); }
 
@@ -84,6 +96,25 @@ std::uint32_t NetworkWin32::IcmpSendEcho(std::uintptr_t handle, const Ipv4Addres
   std::memcpy(&address, destination.data(), sizeof address);
   return send_(reinterpret_cast<void*>(handle), address, const_cast<void*>(requestData),
                requestSize, nullptr, reply, replySize, timeoutMs);
+}
+
+IcmpEchoResult NetworkWin32::IcmpSendEchoWithOptions(std::uintptr_t handle,
+                                                     const Ipv4Address& destination,
+                                                     const void* requestData,
+                                                     std::uint16_t requestSize,
+                                                     const IcmpOptions& options, void* reply,
+                                                     std::uint32_t replySize,
+                                                     std::uint32_t timeoutMs) {
+  if (!HasIcmp()) return {0, kIpGeneralFailure};
+  unsigned long address = 0;
+  std::memcpy(&address, destination.data(), sizeof address);
+  IpOptionInformation block{options.ttl, options.tos, options.flags, 0, nullptr};
+  SetLastError(0);
+  IcmpEchoResult result;
+  result.replies = send_(reinterpret_cast<void*>(handle), address, const_cast<void*>(requestData),
+                         requestSize, &block, reply, replySize, timeoutMs);
+  if (result.replies == 0) result.lastError = GetLastError();
+  return result;
 }
 
 bool NetworkWin32::IcmpCloseHandle(std::uintptr_t handle) {

@@ -23,6 +23,11 @@ class NetworkWin32 final : public NetworkPort {
   std::uint32_t IcmpSendEcho(std::uintptr_t handle, const Ipv4Address& destination,
                              const void* requestData, std::uint16_t requestSize, void* reply,
                              std::uint32_t replySize, std::uint32_t timeoutMs) override;
+  IcmpEchoResult IcmpSendEchoWithOptions(std::uintptr_t handle, const Ipv4Address& destination,
+                                         const void* requestData, std::uint16_t requestSize,
+                                         const IcmpOptions& options, void* reply,
+                                         std::uint32_t replySize,
+                                         std::uint32_t timeoutMs) override;
   bool IcmpCloseHandle(std::uintptr_t handle) override;
 
   // Whether the ICMP functions are there, looking them up the first time; without them every

@@ -164,6 +164,7 @@ void NormalModeForm::EnterPage(int page) {
       lblMSSRecVaklue.SetCaption(recommended.mssLabel);
       tuning.MTU = recommended.mtu;
       tuning.MSS = recommended.mss;
+      if (measuredMtu_) txtMTUValue.SetText(std::to_string(*measuredMtu_));
       break;
     case 2:
       chkBlackHoleValue.SetValue(ui::kUnchecked);
@@ -200,6 +201,14 @@ void NormalModeForm::EnterPage(int page) {
       break;
     default: break;
   }
+}
+
+void NormalModeForm::UseMeasuredMTU(std::int32_t mtu) {
+  measuredMtu_ = mtu;
+  currWizardPage_ = 1;
+  EnterPage(1);
+  frmWizardPages(1).BringToFront();
+  UpdatePageState();
 }
 
 void NormalModeForm::Finish() {

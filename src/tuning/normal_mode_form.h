@@ -44,6 +44,9 @@ class NormalModeForm : public ui::Form {
   explicit NormalModeForm(Program& program);
 
   int currWizardPage() const { return currWizardPage_; }
+  // Shows the MTU page with a measured MTU in txtMTUValue in place of the recommendation, also
+  // when the page is entered again. Like any edit of the box it takes effect only at Finish.
+  void UseMeasuredMTU(std::int32_t mtu);
   int connType() const { return connType_; }
 
   ui::Frame frameAdvancedMode{*this, {.name = "frameAdvancedMode", .caption = "Normal Mode",
@@ -356,6 +359,7 @@ class NormalModeForm : public ui::Form {
   int currWizardPage_ = 0;
   int connType_ = 0;
   bool finished_ = false;
+  std::optional<std::int32_t> measuredMtu_;
 };
 
 }  // namespace zephyr

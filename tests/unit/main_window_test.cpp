@@ -77,7 +77,7 @@ TEST_F(ProgramTest, EachPanelCommandShowsExactlyThatPanelInItsFrameSize) {
   } rows[] = {
       {"IDC_FS_settings", "frmMainSettings", 245},   {"IDC_FS_wizardMode", "frmWizardMode", 250},
       {"IDC_FS_normalMode", "frmNormalMode", 252},   {"IDC_FS_backupManger", "frmBackUp", 246},
-      {"IDC_FS_pingSetting", "frmNetPingerSettings", 244},
+      {"IDC_FS_pingSetting", "frmNetPingerSettings", 340},
       {"IDC_FS_systemSatus", "frmSystemStatus", 255}, {"IDC_FS_ramConfig", "frmRamConfiguration", 255},
   };
   for (const auto& row : rows) {

@@ -1,5 +1,6 @@
 // The pinger panel: its defaults, what Save stores and when it takes effect, the schedule of its
 // timer, "Ping Now", the sound, and stored values that do not convert.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "fakes/fake_form_host.h"
 #include "fakes/fake_program.h"
 #include "pinger/net_pinger_form.h"
+#include "tuning/normal_mode_form.h"
 
 namespace zephyr::testing {
 namespace {
@@ -276,6 +278,90 @@ TEST_F(NetPinger, ARefusedSaveIsToldAndKeepsSaveEnabled) {
   EXPECT_TRUE(form.cmdSave.Enabled());
   // This session pings as the panel says.
   EXPECT_TRUE(form.tmrPinger.Running());
+}
+
+TEST_F(NetPinger, TheLargestPacketFoundGoesIntoTheAdvancedModesMTUBoxWithoutBeingWritten) {
+  network.pathLimits[{127, 0, 0, 1}] = {.largestPayload = 1372};
+  network.onEcho = [&](const FakeNetwork::Echo&) { clock.Advance(25); };
+  NetPingerForm& form = StartManual("127.0.0.1", 0);
+  // The host in the box counts, saved or not.
+  ASSERT_TRUE(host->ReplaceText("txtPingHost", " 127.0.0.1 "));
+  registry.ClearJournal();
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  EXPECT_THAT(form.lblLargestPacket.Caption(),
+              ::testing::StartsWith("Largest packet to 127.0.0.1: 1400 bytes (1372 of data), 13 "
+                                    "probes in 0.3 s. Not answered: "));
+  EXPECT_EQ(form.measuredMtu(), 1400);
+  EXPECT_TRUE(form.cmdUseMTU.Enabled());
+
+  ASSERT_TRUE(host->Click("cmdUseMTU"));
+  ASSERT_EQ(program->CurrentPanel(), PanelId::kNormalMode);
+  auto& advanced = dynamic_cast<NormalModeForm&>(program->Panel(PanelId::kNormalMode));
+  EXPECT_EQ(advanced.currWizardPage(), 1);
+  EXPECT_TRUE(advanced.frmWizardPages(1).Visible());
+  EXPECT_EQ(advanced.txtMTUValue.Text(), "1400");
+  EXPECT_EQ(advanced.lblMTURecValue.Caption(), "576 Byte");  // the recommendation stays in view
+  EXPECT_EQ(registry.Journal(), std::vector<std::string>{});
+  // Entering the page again keeps the measured value; Finish applies it.
+  FakeFormHost advancedHost(advanced, timers);
+  ASSERT_TRUE(advancedHost.Click("cmdPrevPage"));
+  ASSERT_TRUE(advancedHost.Click("cmdNextPage"));
+  EXPECT_EQ(advanced.txtMTUValue.Text(), "1400");
+
+  // A host that answers nothing proposes nothing; an empty box asks for a host.
+  ASSERT_TRUE(host->ReplaceText("txtPingHost", "10.9.9.9"));
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  EXPECT_THAT(form.lblLargestPacket.Caption(),
+              ::testing::StartsWith("10.9.9.9 answered none of 2 echoes: no size to propose."));
+  EXPECT_FALSE(form.cmdUseMTU.Enabled());
+  ASSERT_TRUE(host->ReplaceText("txtPingHost", "  "));
+  const std::size_t echoes = network.echoes.size();
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  EXPECT_EQ(form.lblLargestPacket.Caption(),
+            "Enter a host name or address in the Ping Host box first.");
+  EXPECT_EQ(network.echoes.size(), echoes);
+}
+
+TEST_F(NetPinger, ASearchAndAPingNeverRunAtOnceAndASearchCanBeCancelled) {
+  network.pathLimits[{127, 0, 0, 1}] = {.largestPayload = 1372};
+  background.holdRequests = true;
+  NetPingerForm& form = StartManual("127.0.0.1", 0);
+  ASSERT_TRUE(host->Click("cmdPingNow"));
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  // The search waits for the ping's answer.
+  EXPECT_EQ(background.Held(), 1u);
+  EXPECT_TRUE(form.Searching());
+  EXPECT_EQ(form.cmdFindLargest.Caption(), kCancelSearchCaption);
+  background.Finish(0);
+  EXPECT_THAT(form.lblLastPing.Caption(), ::testing::HasSubstr("answered"));
+  ASSERT_EQ(background.Held(), 1u);  // now the search
+  // A ping that comes due meanwhile waits for the search, however many ticks pass.
+  PingTicks(3);
+  EXPECT_EQ(background.Held(), 1u);
+  EXPECT_THAT(form.lblLastPing.Caption(), ::testing::HasSubstr("waits for the packet search"));
+  background.Finish(0);
+  EXPECT_EQ(form.measuredMtu(), 1400);
+  EXPECT_EQ(form.cmdFindLargest.Caption(), kFindLargestCaption);
+  ASSERT_EQ(background.Held(), 1u);  // the ping that waited
+  background.Finish(0);
+  EXPECT_THAT(form.lblLastPing.Caption(), ::testing::HasSubstr("answered"));
+
+  // Cancelled while it runs: the probe under way ends, no further one is sent.
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  const std::size_t echoes = network.echoes.size();
+  background.Finish(0);
+  EXPECT_EQ(network.echoes.size(), echoes);
+  EXPECT_THAT(form.lblLargestPacket.Caption(), ::testing::HasSubstr("cancelled after 0 probes"));
+  EXPECT_FALSE(form.cmdUseMTU.Enabled());
+  EXPECT_FALSE(form.Searching());
+  // Cancelled while it waits for a ping: it never starts.
+  ASSERT_TRUE(host->Click("cmdPingNow"));
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  ASSERT_TRUE(host->Click("cmdFindLargest"));
+  background.Finish(0);
+  EXPECT_EQ(background.Held(), 0u);
+  EXPECT_THAT(form.lblLargestPacket.Caption(), ::testing::HasSubstr("cancelled before it started"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "fakes/fake_network.h"
+#include "pinger/largest_packet.h"
 #include "pinger/ping.h"
 #include "platform/background_win32.h"
 #include "platform/network_win32.h"
@@ -135,6 +137,12 @@ TEST(NetworkWin32, TheFakeNetworkAnswersAsTheRealOne) {
                                     mdlPing::kReplyBufferSize, 5000),
               1u);
     EXPECT_EQ(reply[4] | reply[5] | reply[6] | reply[7], 0) << "status IP_SUCCESS";
+    // "Don't fragment" over loopback: the whole payload comes back.
+    const IcmpEchoResult flagged = network->IcmpSendEchoWithOptions(
+        handle, {127, 0, 0, 1}, payload.data(), 9, {.flags = kIpFlagDontFragment}, reply.data(),
+        mdlPing::kReplyBufferSize, 5000);
+    EXPECT_EQ(mdlLargestPacket::ClassifyEcho(flagged, reply.data(), reply.size(), 9).kind,
+              mdlLargestPacket::ProbeKind::kAnswered);
     // A reply buffer too small for the record and the echoed data takes no reply.
     EXPECT_EQ(network->IcmpSendEcho(handle, {127, 0, 0, 1}, payload.data(), 9, reply.data(), 16,
                                     5000),
@@ -142,6 +150,18 @@ TEST(NetworkWin32, TheFakeNetworkAnswersAsTheRealOne) {
     EXPECT_TRUE(network->IcmpCloseHandle(handle));
     EXPECT_EQ(network->WsaCleanup(), 0);
   }
+}
+
+// Loopback carries packets of 64 KiB, so the search ends at the largest echo there is.
+TEST(LargestPacketWin32, LoopbackGivesTheSizeCap) {
+  NetworkWin32 network;
+  mdlPing::Request request(network);
+  const std::atomic<bool> cancel{false};
+  const auto result = mdlLargestPacket::FindLargestPacket(request, "127.0.0.1", cancel);
+  EXPECT_EQ(result.outcome, mdlLargestPacket::Outcome::kSizeCap)
+      << mdlLargestPacket::ResultText("127.0.0.1", result, 0);
+  EXPECT_EQ(result.ProposedMtu(), 65535);
+  EXPECT_EQ(result.probes, 2);
 }
 
 TEST(BackgroundWin32, WorkStillRunningWhenThePortGoesIsWaitedForAndNotCalledBack) {

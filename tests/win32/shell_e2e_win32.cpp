@@ -156,7 +156,7 @@ TEST_F(RunningProgram, MovieButtonsShowEachPanelInTheFrameAtItsSize) {
   ExpectPanel("frmBackUp", 246);
   PressMovie("IDC_FS_home");
   PressMovie("IDC_FS_pingSetting", "pinger");
-  ExpectPanel("frmNetPingerSettings", 244);
+  ExpectPanel("frmNetPingerSettings", 340);
   PressMovie("IDC_FS_home");
   PressMovie("IDC_FS_systemSatus", "memory");
   ExpectPanel("frmSystemStatus", 255);
