@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,8 +34,15 @@ inline std::vector<HWND> Descendants(HWND root) {
 }
 
 // The one limit of every wait for the program. Generous: on a busy machine a window can come
-// many seconds late, and a wait that is met returns at once.
-inline constexpr int kWaitLimitMs = 60000;
+// many seconds late, and a wait that is met returns at once. ZEPHYR_WAIT_LIMIT_MS raises it where
+// the program runs emulated, ten to a hundred times slower.
+inline int WaitLimitFromEnvironment() {
+  char text[32] = {};
+  if (GetEnvironmentVariableA("ZEPHYR_WAIT_LIMIT_MS", text, sizeof text) == 0) return 60000;
+  const int limit = std::atoi(text);
+  return limit >= 60000 ? limit : 60000;
+}
+inline const int kWaitLimitMs = WaitLimitFromEnvironment();
 
 // Waits up to `ms` for `found` to give a window.
 inline HWND WaitFor(const std::function<HWND()>& found, int ms = kWaitLimitMs) {

@@ -527,9 +527,13 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   HWND restore = FindNamed(panel, "cmdRestore");
   HWND remove = FindNamed(panel, "cmdDelete");
   ASSERT_TRUE(list && restore && remove);
-  const auto items = ListItems(list);
-  EXPECT_NE(std::find(items.begin(), items.end(), newest), items.end()) << newest;
-  EXPECT_NE(std::find(items.begin(), items.end(), craftedName), items.end()) << craftedName;
+  // The list is filled as the panel loads, which a slow (emulated) program may not have done yet.
+  EXPECT_TRUE(Await("the list with " + newest + " and " + craftedName, [&]() -> HWND {
+    const auto items = ListItems(list);
+    const bool both = std::find(items.begin(), items.end(), newest) != items.end() &&
+                      std::find(items.begin(), items.end(), craftedName) != items.end();
+    return both ? list : nullptr;
+  }));
 
   // Restore of the backup the apply wrote.
   ASSERT_TRUE(SelectItem(list, newest));

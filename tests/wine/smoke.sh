@@ -34,6 +34,9 @@ fi
 kind=$(file -b "$drivers/zephyrnet.exe" | grep -q '^PE32+' && echo "64-bit build" || echo "shipped 32-bit build")
 echo "smoke suite: $kind ($drivers/zephyrnet.exe), drivers $(file -b "$drivers/panels_e2e.exe" | grep -q '^PE32+' && echo 64-bit || echo 32-bit), route $(zephyr_route)"
 
+# An emulated program is ten to a hundred times slower: its waits get ten minutes each.
+[[ $(zephyr_route) == qemu-user ]] && export ZEPHYR_WAIT_LIMIT_MS=600000
+
 failures=0
 results=()
 smoke() {  # smoke WHAT DRIVER ARGS...
