@@ -187,6 +187,27 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
 
   std::uintptr_t WindowHandle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
 
+  // A dialog is a top-level window of its own, centred as the main window is, owned by it (so it
+  // stays above it and off the taskbar); the main window takes no input while it is up.
+  void ShowDialog(ui::Form& dialog) override {
+    dialog_ = std::make_unique<ui::FormBinderWin32>();
+    if (!dialog_->Bind(dialog, nullptr, timers_)) return;
+    HWND window = dialog_->FormWindow();
+    SetWindowLongA(window, GWL_HWNDPARENT, static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd_)));
+    skin_.Apply(window, "controlForm");
+    applyAllControls(*dialog_, dialog);
+    EnableWindow(hwnd_, FALSE);
+    ShowWindow(window, SW_SHOW);
+  }
+
+  // The binder stays until the next dialog: this may run inside one of the dialog's own handlers.
+  void CloseDialog(ui::Form&) override {
+    // The main window takes input again before the dialog goes, so Windows activates it.
+    EnableWindow(hwnd_, TRUE);
+    if (dialog_) dialog_->Unbind();
+    SetFocus(hwnd_);
+  }
+
  private:
   // The skin element of each control by its kind; a control without a window is left alone.
   void applyAllControls(const ui::FormBinderWin32& binder, ui::Form& form) {
@@ -247,6 +268,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
   ui::MoviePlayerWindow player_;
   ui::SkinWin32 skin_;
   std::map<ui::Form*, std::unique_ptr<ui::FormBinderWin32>> panels_;
+  std::unique_ptr<ui::FormBinderWin32> dialog_;
   HWND hwnd_ = nullptr;
 };
 

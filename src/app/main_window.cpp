@@ -3,6 +3,7 @@
 #include "app/main_settings_form.h"
 #include "app/system_shortcuts.h"
 #include "backup/backup_file.h"
+#include "backup/change_list_form.h"
 #include "backup/backup_manager_form.h"
 #include "memory/ram_configuration_form.h"
 #include "monitor/system_status_form.h"
@@ -120,6 +121,7 @@ bool Program::Start() {
   window.flash.LoadMovie(0, JoinPath(paths_.folder, kMovieFileName));
   window.flash.SetVariable("_root.version", kVersionText);
   os_ = DetectOS(ports_.system);
+  vistaOrLater_ = DetectVistaOrLater(ports_.system);
   window.Load(ports_.timers);
 
   presets_ = InitPresets();
@@ -217,14 +219,57 @@ int Program::Message(const std::string& text, std::uint32_t flags) {
 }
 
 ApplyResult Program::ApplyCurrentTuningSet() {
-  const ApplyResult result = ApplyTuningSet(
-      currentTuning_, {ports_.registry, ports_.clock, ports_.files, os_.code, BackupFolder(),
-                       BackupFolders()});
+  return ApplyPreview(PreviewTuningSet(currentTuning_, ports_.registry, os_.code));
+}
+
+ApplyResult Program::ApplyPreview(const TuningPreview& preview) {
+  const ApplyResult result = ApplyTuningChanges(
+      preview, {ports_.registry, ports_.clock, ports_.files, os_.code, BackupFolder(),
+                BackupFolders()});
   if (const auto message = ApplyResultMessage(result)) {
     const bool failedBackup = result.outcome == ApplyResult::Outcome::kBackupFailed;
     Message(*message, failedBackup ? kMbIconError : kMbIconWarning);
   }
   return result;
+}
+
+void Program::PreviewCurrentTuningSet(std::function<void(const ApplyResult&)> applied,
+                                      std::function<void()> cancelled) {
+  // Shared with the form's handlers, which run after this call has returned.
+  auto preview = std::make_shared<TuningPreview>(
+      PreviewTuningSet(currentTuning_, ports_.registry, os_.code));
+  std::vector<ValueChange> changes;
+  for (const TuningChange& change : preview->changes) changes.push_back(change.change);
+  ChangeListArgs args{.name = kPreviewFormName,
+                      .caption = "Zephyrnet - Changes to make",
+                      .summary = PreviewSummary(changes.size(), preview->unchanged)};
+  if (vistaOrLater_) args.note = NotReadOnVistaLine(ValuesNotReadOnVista(*preview));
+  args.apply = [this, preview, applied = std::move(applied)] {
+    CloseDialog();
+    const ApplyResult result = ApplyPreview(*preview);
+    if (applied) applied(result);
+  };
+  args.cancel = [this, cancelled = std::move(cancelled)] {
+    CloseDialog();
+    if (cancelled) cancelled();
+  };
+  OpenDialog(std::make_unique<ChangeListForm>(std::move(args), changes));
+}
+
+void Program::OpenDialog(std::unique_ptr<ui::Form> dialog) {
+  if (dialog_ && dialogOpen_) CloseDialog();
+  if (dialog_ && host_) host_->CloseDialog(*dialog_);
+  dialog_ = std::move(dialog);
+  dialogOpen_ = true;
+  dialog_->SetVisible(true);
+  dialog_->Load(ports_.timers);
+  if (host_) host_->ShowDialog(*dialog_);
+}
+
+void Program::CloseDialog() {
+  if (!dialog_ || !dialogOpen_) return;
+  dialogOpen_ = false;
+  if (host_) host_->CloseDialog(*dialog_);
 }
 
 std::string Program::BackupFolder() const {

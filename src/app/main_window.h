@@ -34,6 +34,7 @@
 #include "platform/system_port.h"
 #include "tuning/presets.h"
 #include "tuning/tuning_params.h"
+#include "tuning/tuning_preview.h"
 #include "ui/controls.h"
 #include "ui/custom_controls.h"
 #include "ui/form_model.h"
@@ -102,6 +103,10 @@ class MainWindowHost {
   virtual void EndProgram() = 0;
   // The window's handle value, as owner of message boxes and shell windows.
   virtual std::uintptr_t WindowHandle() const = 0;
+  // Puts a form of the program's own on screen above the main window, which takes no input
+  // until CloseDialog; the form stays loaded and outlives its windows.
+  virtual void ShowDialog(ui::Form& dialog) { (void)dialog; }
+  virtual void CloseDialog(ui::Form& dialog) { (void)dialog; }
 };
 
 class Program;
@@ -229,6 +234,23 @@ class Program {
   // Applies the current tuning set (after its backup) and tells the user what went wrong, if
   // anything did.
   ApplyResult ApplyCurrentTuningSet();
+  // Applies exactly what a preview shows, the same way.
+  ApplyResult ApplyPreview(const TuningPreview& preview);
+  // Shows what applying the current tuning set will write and remove (frmPreview). Apply there
+  // applies exactly that and then calls `applied`; Cancel or closing it writes nothing, takes
+  // no backup and calls `cancelled`.
+  void PreviewCurrentTuningSet(std::function<void(const ApplyResult&)> applied,
+                               std::function<void()> cancelled = {});
+
+  // Shows a form of the program's own above the main window (the preview, a comparison of
+  // backups) until CloseDialog. The program keeps the form until the next one opens, so a
+  // dialog's own handler may close it.
+  void OpenDialog(std::unique_ptr<ui::Form> dialog);
+  void CloseDialog();
+  // The dialog on screen, if any.
+  ui::Form* Dialog() { return dialogOpen_ ? dialog_.get() : nullptr; }
+  // Windows Vista or later, whose TCP/IP ignores some of the tuned values.
+  bool VistaOrLater() const { return vistaOrLater_; }
 
   // A plain message box with the program's title.
   int Message(const std::string& text, std::uint32_t flags = kMbOk);
@@ -268,6 +290,9 @@ class Program {
   // The panel that was on screen when the about screen opened; closing it brings back only that.
   std::optional<PanelId> beforeAbout_;
   OsIdentity os_;
+  bool vistaOrLater_ = false;
+  std::unique_ptr<ui::Form> dialog_;
+  bool dialogOpen_ = false;
   Presets presets_{};
   TuningParams currentTuning_{};
 };

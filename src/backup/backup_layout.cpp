@@ -61,7 +61,20 @@ constexpr GroupSpec kNtGroups[] = {
     {kHKeyLocalMachine, layout::kNdiCacheSizeKey, layout::kNdiCacheSizeKey, kGroupC},
 };
 
+constexpr CompanionSpec k9xCompanions[] = {
+    {kHKeyLocalMachine, layout::kMstcpParametersKey, "GlobalMaxTcpWindoSize", kRegDword, 4},
+};
+constexpr CompanionSpec kNtCompanions[] = {
+    {kHKeyLocalMachine, layout::kTcpipParametersKey, "EnableICMPRedirect", kRegDword, 12},
+};
+
 }  // namespace
+
+std::span<const CompanionSpec> Companions(OsCode osCode) {
+  if (IsWin9xFamily(osCode)) return k9xCompanions;
+  if (IsNtFamily(osCode)) return kNtCompanions;
+  return {};
+}
 
 std::span<const GroupSpec> FixedGroups(OsCode osCode) {
   if (IsWin9xFamily(osCode)) return k9xGroups;

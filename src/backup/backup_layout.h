@@ -37,8 +37,22 @@ struct GroupSpec {
   std::span<const EntrySpec> entries;
 };
 
+// A value the apply writes beside an entry of group A, under the name or in the key where
+// Windows reads it (the entry keeps the name the backup files have always used). A backup file
+// cannot carry it, as its layout is fixed; its record of earlier values keeps it after the
+// entries, and a restore without a record puts it back the way it puts back its twin.
+struct CompanionSpec {
+  RegKey hive = 0;
+  std::string_view keyPath;
+  std::string_view valueName;
+  std::uint32_t type = 0;  // the type Windows reads it as
+  std::size_t twin = 0;    // the entry of group A it goes with
+};
+
 // Groups A, B and C of a family, in file order.
 std::span<const GroupSpec> FixedGroups(OsCode osCode);
+// The companions of a family, in the order the record keeps them.
+std::span<const CompanionSpec> Companions(OsCode osCode);
 // The entry names of every per-adapter group (two each).
 std::span<const EntrySpec> PerAdapterEntries(OsCode osCode);
 

@@ -6,12 +6,16 @@
 #include "backup/backup_file.h"
 #include "backup/backup_list_index.h"
 #include "backup/earlier_values.h"
+#include "backup/change_list_form.h"
+#include "backup/reg_export.h"
 #include "backup/restore.h"
+#include "backup/value_changes.h"
 
 namespace zephyr {
 namespace {
 
 constexpr int kDateColumn = 2;
+constexpr char kRegistryNow[] = "Registry now";
 constexpr int kTimeColumn = 3;
 
 // What the date sort compares: the day for the date column, the time of day for the time column.
@@ -44,6 +48,8 @@ BackupManagerForm::BackupManagerForm(Program& program)
   lstBackUpList.MouseUp.Connect(this, &BackupManagerForm::lstBackUpList_MouseUp);
   cmdRestore.Click.Connect(this, &BackupManagerForm::cmdRestore_Click);
   cmdDelete.Click.Connect(this, &BackupManagerForm::cmdDelete_Click);
+  cmdExport.Click.Connect(this, &BackupManagerForm::cmdExport_Click);
+  cmdCompare.Click.Connect(this, &BackupManagerForm::cmdCompare_Click);
 }
 
 void BackupManagerForm::Form_Load() { SetButtonsEnabled(); }
@@ -52,6 +58,8 @@ void BackupManagerForm::SetButtonsEnabled() {
   const bool selected = lstBackUpList.SelectedIndex().has_value();
   cmdRestore.SetEnabled(selected);
   cmdDelete.SetEnabled(selected);
+  cmdExport.SetEnabled(selected);
+  cmdCompare.SetEnabled(selected);
 }
 
 void BackupManagerForm::intializeList() {
@@ -60,6 +68,16 @@ void BackupManagerForm::intializeList() {
   SetButtonsEnabled();
   // The folder new backups go to first, then the other place, where earlier ones may be.
   for (const std::string& folder : program_.BackupFolders()) ListFolder(folder);
+  // The choice of what to compare with survives the rebuild while it is still there.
+  const std::string chosen = cmbCompareWith.Text();
+  cmbCompareWith.Clear();
+  cmbCompareWith.AddItem(kRegistryNow);
+  int index = 0;
+  for (std::size_t i = 0; i < lstBackUpList.ItemCount(); ++i) {
+    cmbCompareWith.AddItem(lstBackUpList.Item(i).Text());
+    if (lstBackUpList.Item(i).Text() == chosen) index = static_cast<int>(i) + 1;
+  }
+  cmbCompareWith.SetListIndex(index);
 }
 
 void BackupManagerForm::ListFolder(const std::string& folder) {
@@ -224,6 +242,96 @@ void BackupManagerForm::cmdRestore_Click() {
     }
   }
   program_.ReturnMovieHome();
+}
+
+void BackupManagerForm::cmdExport_Click() {
+  const ListedFile* selected = SelectedFile();
+  if (selected == nullptr) return;
+  const std::string name = lstBackUpList.SelectedItem()->Text();
+  FileSystemPort& files = program_.ports().files;
+  const LoadedBackup loaded = LoadBackup(files, selected->file);
+  RegExport exported;
+  if (loaded.ok()) {
+    exported = ExportBackupAsRegFile(*loaded.backup, loaded.record());
+  } else {
+    exported.reason = loaded.reason;
+  }
+  if (!exported.ok()) {
+    program_.Message("The backup file " + name + " cannot be exported (" + exported.reason +
+                         "). Nothing was written.",
+                     kMbOk | kMbIconError);
+    return;
+  }
+  const std::string path = RegFilePath(selected->file);
+  if (const FileStatus status = files.WriteWholeFile(path, exported.text, Publish::kReplace);
+      status != kFileOk) {
+    program_.Message("The registry file \"" + path + "\" could not be written (" +
+                         DescribeFileStatus(status) + ").",
+                     kMbOk | kMbIconError);
+    return;
+  }
+  program_.Message("The backup " + name + " was saved as the registry file \"" + path +
+                       "\". Opening it with the Registry Editor on another computer puts these "
+                       "values there; the Help says on which Windows versions it removes the "
+                       "values the backup records as absent.",
+                   kMbOk | kMbIconInformation);
+}
+
+void BackupManagerForm::cmdCompare_Click() {
+  const ListedFile* selected = SelectedFile();
+  if (selected == nullptr) return;
+  const std::string name = lstBackUpList.SelectedItem()->Text();
+  FileSystemPort& files = program_.ports().files;
+  // Each side as a restore of it would leave the registry.
+  const auto restored = [&files](const std::string& file, RestoredValues& values) {
+    const LoadedBackup loaded = LoadBackup(files, file);
+    if (!loaded.ok()) {
+      values.reason = loaded.reason;
+      return;
+    }
+    values = PlanRestoredValues(*loaded.backup, loaded.backup->osCode, loaded.record());
+  };
+  const auto refuse = [this](const std::string& which, const std::string& reason) {
+    program_.Message("The backup file " + which + " cannot be compared (" + reason + ").",
+                     kMbOk | kMbIconError);
+  };
+  RestoredValues first;
+  restored(selected->file, first);
+  if (!first.ok()) return refuse(name, first.reason);
+
+  const std::string other = cmbCompareWith.Text();
+  ChangeListArgs args{.name = kCompareFormName,
+                      .firstAbsent = std::string(kNotSetText),
+                      .secondAbsent = std::string(kNotSetText)};
+  std::vector<ValueChange> changes;
+  if (other.empty() || other == kRegistryNow) {
+    changes = CompareWithRegistry(first.values, program_.ports().registry);
+    args.caption = "Zephyrnet - " + name + " and the registry now";
+    args.firstHeading = "Now";
+    args.secondHeading = name;
+    args.summary = changes.empty()
+                       ? "The registry holds every value of " + name + " now."
+                       : std::to_string(changes.size()) +
+                             (changes.size() == 1 ? " value differs" : " values differ") +
+                             ": a restore of " + name + " would change " +
+                             (changes.size() == 1 ? "it" : "them") + " as shown.";
+  } else {
+    const auto found = listed_.find(other);
+    if (found == listed_.end()) return refuse(other, "it is no longer listed");
+    RestoredValues second;
+    restored(found->second.file, second);
+    if (!second.ok()) return refuse(other, second.reason);
+    changes = CompareRestoredValues(first.values, second.values);
+    args.caption = "Zephyrnet - " + name + " and " + other;
+    args.firstHeading = name;
+    args.secondHeading = other;
+    args.summary = changes.empty() ? name + " and " + other + " hold the same values."
+                                   : std::to_string(changes.size()) +
+                                         (changes.size() == 1 ? " value differs" : " values differ") +
+                                         " between " + name + " and " + other + ".";
+  }
+  args.cancel = [this] { program_.CloseDialog(); };
+  program_.OpenDialog(std::make_unique<ChangeListForm>(std::move(args), changes));
 }
 
 }  // namespace zephyr

@@ -30,10 +30,20 @@ class BackupManagerForm : public ui::Form, public BackupListPanel {
                                      .columns = {{.text = "File Name", .width = 120},
                                                  {.text = "Creating Date", .width = 136},
                                                  {.text = "Creating Time", .width = 136}}}};
+  // What the chosen backup is compared with: the registry now, or another backup.
+  ui::ComboBox cmbCompareWith{*this, {.name = "cmbCompareWith", .container = &frameBackUp,
+                                      .bounds = {12, 201, 112, 120},
+                                      .toolTipText = "What Compare compares the chosen backup with",
+                                      .style = ui::ComboStyle::kDropdownList}};
+  ui::CommandButton cmdCompare{*this, {.name = "cmdCompare", .container = &frameBackUp,
+                                       .caption = "Co&mpare", .bounds = {128, 198, 68, 28}}};
+  ui::CommandButton cmdExport{*this, {.name = "cmdExport", .container = &frameBackUp,
+                                      .caption = "E&xport", .bounds = {200, 198, 68, 28},
+                                      .toolTipText = "Save the chosen backup as a registry file"}};
   ui::CommandButton cmdRestore{*this, {.name = "cmdRestore", .container = &frameBackUp,
-                                       .caption = "Restore", .bounds = {212, 198, 96, 28}}};
+                                       .caption = "Restore", .bounds = {272, 198, 68, 28}}};
   ui::CommandButton cmdDelete{*this, {.name = "cmdDelete", .container = &frameBackUp,
-                                      .caption = "Delete", .bounds = {316, 198, 96, 28}}};
+                                      .caption = "Delete", .bounds = {344, 198, 68, 28}}};
 
   // Rebuilds the list from the backup folder, creating the folder when it is missing.
   void intializeList() override;
@@ -59,6 +69,8 @@ class BackupManagerForm : public ui::Form, public BackupListPanel {
   void lstBackUpList_MouseUp();
   void cmdRestore_Click();
   void cmdDelete_Click();
+  void cmdExport_Click();
+  void cmdCompare_Click();
 
   // The one place that decides the buttons: both act on the selected file, so both need one.
   void SetButtonsEnabled();

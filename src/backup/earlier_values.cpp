@@ -55,8 +55,10 @@ std::optional<EarlierValue> ParseLine(std::string_view line) {
   return value;
 }
 
-EarlierValue ReadValue(RegistryPort& registry, RegKey hive, std::string_view path,
-                       std::string_view name) {
+}  // namespace
+
+EarlierValue ReadRegistryValue(RegistryPort& registry, RegKey hive, std::string_view path,
+                               std::string_view name) {
   ScopedRegKey key(registry);
   const RegStatus opened = registry.OpenKeyEx(hive, std::string(path), kKeyRead, key.Receive());
   if (opened == kErrorFileNotFound) return {EarlierValue::State::kAbsent, 0, {}};
@@ -77,8 +79,6 @@ EarlierValue ReadValue(RegistryPort& registry, RegKey hive, std::string_view pat
   return value;
 }
 
-}  // namespace
-
 std::string EarlierValuesPath(std::string_view backupPath) {
   const std::size_t dot = backupPath.find_last_of('.');
   const std::size_t separator = backupPath.find_last_of("\\/");
@@ -97,8 +97,11 @@ std::vector<EarlierValue> ReadEarlierValues(RegistryPort& registry, const Backup
     const std::string_view path =
         isFixed ? fixed[g].readPath : std::string_view(backup.groups[g].keyPath);
     for (const BackupEntry& entry : backup.groups[g].entries) {
-      values.push_back(ReadValue(registry, hive, path, entry.valueName));
+      values.push_back(ReadRegistryValue(registry, hive, path, entry.valueName));
     }
+  }
+  for (const backup_layout::CompanionSpec& companion : backup_layout::Companions(backup.osCode)) {
+    values.push_back(ReadRegistryValue(registry, companion.hive, companion.keyPath, companion.valueName));
   }
   return values;
 }

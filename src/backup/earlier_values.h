@@ -6,7 +6,8 @@
 // what the registry really held before the apply: the value's type and bytes, or that it was
 // absent. It lives beside the backup under the same number ("007.PRE" for "007.BCK"), is written
 // before the backup is published, and is deleted with it. It is neither counted by the numbering
-// nor listed. Its second line fingerprints the backup file, so a record that does not belong to
+// nor listed. After the entries come the companion values of the family (the names Windows reads
+// beside those the file keeps), which the file itself cannot carry. Its second line fingerprints the backup file, so a record that does not belong to
 // the file beside it (the file was edited or replaced) is not used:
 //   Zephyrnet earlier values 1
 //   2583 9f1e2d3c4b5a6978       size and FNV-1a hash of the backup file's bytes
@@ -43,7 +44,13 @@ struct EarlierValue {
 // The record's path for the backup file at `backupPath`: the same name with ".PRE".
 std::string EarlierValuesPath(std::string_view backupPath);
 
-// What the registry holds now for every entry of `backup`, in file order.
+// What the registry holds now for one value: absent (its key or the value missing), its type and
+// bytes, or unknown when it cannot be read or is larger than kLargestEarlierValue.
+EarlierValue ReadRegistryValue(RegistryPort& registry, RegKey hive, std::string_view path,
+                               std::string_view name);
+
+// What the registry holds now for every entry of `backup`, in file order, then for each companion
+// value of its family (backup_layout.h). A record of an older program has no companions.
 std::vector<EarlierValue> ReadEarlierValues(RegistryPort& registry, const BackupFile& backup);
 
 std::string SerializeEarlierValues(const std::vector<EarlierValue>& values,

@@ -172,26 +172,87 @@ Action ActionOf(const PlannedWrite& write) {
   return write.value == 0 && write.zeroMeansAbsent ? Action::kRemove : Action::kWriteNumber;
 }
 
-// Puts one value back into an opened key. The number is written as the family stores it:
-// REG_DWORD on the NT family, decimal REG_SZ on 9x. Removing a value that is not there succeeds.
-RegStatus RestoreValue(RegistryPort& registry, bool nt, RegKey key, const PlannedWrite& write) {
+std::string DwordBytes(std::uint32_t value) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+
+// The number as the family stores it: REG_DWORD on the NT family, decimal REG_SZ on 9x.
+RestoredValue NumberValue(const PlannedWrite& write, bool nt) {
+  RestoredValue value{write.hive, write.keyPath, write.valueName, false, kRegDword, {}};
+  if (nt) {
+    value.data = DwordBytes(write.value);
+  } else {
+    value.type = kRegSz;
+    value.data = std::to_string(write.value) + std::string(1, '\0');
+  }
+  return value;
+}
+
+RestoredValue Resolve(const PlannedWrite& write, bool nt) {
   switch (ActionOf(write)) {
-    case Action::kRemove: {
-      const RegStatus status = registry.DeleteValue(key, write.valueName);
-      return status == kErrorFileNotFound ? kErrorSuccess : status;
-    }
+    case Action::kRemove:
+      return {write.hive, write.keyPath, write.valueName, true, 0, {}};
     case Action::kWriteRecorded:
-      return registry.SetValueEx(
-          key, write.valueName, write.earlier->type,
-          reinterpret_cast<const std::uint8_t*>(write.earlier->data.data()),
-          static_cast<std::uint32_t>(write.earlier->data.size()));
+      return {write.hive, write.keyPath, write.valueName, false, write.earlier->type,
+              write.earlier->data};
     case Action::kWriteNumber:
       break;
   }
-  return nt ? SetValueInKey(registry, key, write.valueName, kRegDword, RegistryValue(write.value),
-                            false)
-            : SetValueInKey(registry, key, write.valueName, kRegSz,
-                            RegistryValue(std::to_string(write.value)), false);
+  return NumberValue(write, nt);
+}
+
+// A companion goes back as its record says; without one (an older record, or none) as its twin
+// goes back: removed with it, or set to the twin's number in the companion's own type.
+RestoredValue ResolveCompanion(const backup_layout::CompanionSpec& companion,
+                               const PlannedWrite& twin, const EarlierValue* recorded, bool nt) {
+  RestoredValue value{companion.hive, std::string(companion.keyPath),
+                      std::string(companion.valueName), false, companion.type, {}};
+  if (recorded != nullptr && recorded->state == EarlierValue::State::kPresent) {
+    value.type = recorded->type;
+    value.data = recorded->data;
+    return value;
+  }
+  if ((recorded != nullptr && recorded->state == EarlierValue::State::kAbsent) ||
+      Resolve(twin, nt).remove) {
+    value.remove = true;
+    value.type = 0;
+    return value;
+  }
+  value.data = companion.type == kRegDword ? DwordBytes(twin.value)
+                                           : std::to_string(twin.value) + std::string(1, '\0');
+  return value;
+}
+
+// Puts one value back into an opened key. Removing a value that is not there succeeds.
+RegStatus RestoreValue(RegistryPort& registry, RegKey key, const RestoredValue& value) {
+  if (value.remove) {
+    const RegStatus status = registry.DeleteValue(key, value.valueName);
+    return status == kErrorFileNotFound ? kErrorSuccess : status;
+  }
+  return registry.SetValueEx(key, value.valueName, value.type,
+                             reinterpret_cast<const std::uint8_t*>(value.data.data()),
+                             static_cast<std::uint32_t>(value.data.size()));
+}
+
+RegStatus RestoreValue(RegistryPort& registry, bool nt, RegKey key, const PlannedWrite& write) {
+  return RestoreValue(registry, key, Resolve(write, nt));
+}
+
+// The fixed groups and the companions are the program's own keys, made where missing as an
+// apply makes them; a removal needs no key, and a missing key holds nothing to remove.
+RegStatus RestoreOwnValue(RegistryPort& registry, const RestoredValue& value) {
+  ScopedRegKey key(registry);
+  if (value.remove) {
+    const RegStatus opened =
+        registry.OpenKeyEx(value.hive, value.keyPath, kKeySetValue, key.Receive());
+    if (opened == kErrorFileNotFound) return kErrorSuccess;
+    return opened == kErrorSuccess ? RestoreValue(registry, key.get(), value) : opened;
+  }
+  const RegStatus opened =
+      registry.CreateKeyEx(value.hive, value.keyPath, kKeyWriteAndRead, key.Receive());
+  return opened == kErrorSuccess ? RestoreValue(registry, key.get(), value) : opened;
 }
 
 void Count(RegStatus status, std::size_t values, RestoreResult& result) {
@@ -227,12 +288,91 @@ void WriteAdapter(RegistryPort& registry, bool nt, const PlannedAdapter& adapter
   }
 }
 
+// The plan of a checked file with its record attached, when the record is whole: one entry for
+// every entry of the file, and, from this program on, the companions after them.
+struct AttachedPlan {
+  Plan plan;
+  std::vector<const EarlierValue*> companions;  // null where the record has none
+  bool usedEarlierValues = false;
+};
+
+std::optional<AttachedPlan> MakePlan(const BackupFile& backup, OsCode osCode,
+                                     const std::vector<EarlierValue>* earlier,
+                                     std::string& reason) {
+  RestorePlan planner(backup, osCode);
+  auto plan = planner.Make();
+  if (!plan) {
+    reason = planner.reason();
+    return std::nullopt;
+  }
+  AttachedPlan attached{std::move(*plan), {}, false};
+  const auto companions = backup_layout::Companions(osCode);
+  attached.companions.assign(companions.size(), nullptr);
+  const std::size_t entries = planner.entries();
+  if (earlier != nullptr &&
+      (earlier->size() == entries || earlier->size() == entries + companions.size())) {
+    attached.usedEarlierValues = true;
+    const auto attach = [earlier](std::vector<PlannedWrite>& writes) {
+      for (PlannedWrite& write : writes) write.earlier = &(*earlier)[write.entry];
+    };
+    attach(attached.plan.fixed);
+    for (PlannedAdapter& adapter : attached.plan.adapters) {
+      for (auto& group : adapter.groups) attach(group);
+    }
+    if (earlier->size() > entries) {
+      for (std::size_t i = 0; i < companions.size(); ++i) {
+        attached.companions[i] = &(*earlier)[entries + i];
+      }
+    }
+  }
+  return attached;
+}
+
+std::vector<RestoredValue> CompanionValues(const AttachedPlan& attached, OsCode osCode) {
+  std::vector<RestoredValue> values;
+  const auto companions = backup_layout::Companions(osCode);
+  for (std::size_t i = 0; i < companions.size(); ++i) {
+    values.push_back(ResolveCompanion(companions[i], attached.plan.fixed.at(companions[i].twin),
+                                      attached.companions[i], IsNtFamily(osCode)));
+  }
+  return values;
+}
+
 }  // namespace
 
 std::string CheckBackupLayout(const BackupFile& backup, OsCode osCode) {
   if (backup.osCode != osCode) return kOtherOperatingSystemMessage;
   RestorePlan plan(backup, osCode);
   return plan.Make() ? std::string() : plan.reason();
+}
+
+RestoredValues PlanRestoredValues(const BackupFile& backup, OsCode osCode,
+                                  const std::vector<EarlierValue>* earlier) {
+  RestoredValues result;
+  if (backup.osCode != osCode) {
+    result.reason = kOtherOperatingSystemMessage;
+    return result;
+  }
+  auto attached = MakePlan(backup, osCode, earlier, result.reason);
+  if (!attached) return result;
+  const bool nt = IsNtFamily(osCode);
+  for (const PlannedWrite& write : attached->plan.fixed) result.values.push_back(Resolve(write, nt));
+  for (RestoredValue& value : CompanionValues(*attached, osCode)) {
+    result.values.push_back(std::move(value));
+  }
+  std::size_t groups = 0;
+  for (const PlannedAdapter& adapter : attached->plan.adapters) {
+    groups += adapter.groups.size();
+    if (groups > kMostAdapterGroups) break;
+    for (const auto& group : adapter.groups) {
+      for (const PlannedWrite& write : group) {
+        RestoredValue value = Resolve(write, nt);
+        value.adapter = true;
+        result.values.push_back(std::move(value));
+      }
+    }
+  }
+  return result;
 }
 
 RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup,
@@ -244,43 +384,18 @@ RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupF
     result.reason = kOtherOperatingSystemMessage;
     return result;
   }
-  RestorePlan planner(backup, osCode);
-  auto plan = planner.Make();
-  if (!plan) {
-    result.reason = planner.reason();
-    return result;
-  }
-  // A record is used only whole: one entry for every entry of the file.
-  if (earlier != nullptr && earlier->size() == planner.entries()) {
-    result.usedEarlierValues = true;
-    const auto attach = [earlier](std::vector<PlannedWrite>& writes) {
-      for (PlannedWrite& write : writes) write.earlier = &(*earlier)[write.entry];
-    };
-    attach(plan->fixed);
-    for (PlannedAdapter& adapter : plan->adapters) {
-      for (auto& group : adapter.groups) attach(group);
-    }
-  }
+  auto attached = MakePlan(backup, osCode, earlier, result.reason);
+  if (!attached) return result;
+  result.usedEarlierValues = attached->usedEarlierValues;
   const bool nt = IsNtFamily(osCode);
-  for (const PlannedWrite& write : plan->fixed) {
-    // The fixed groups are the program's own keys, made where missing as an apply makes them; a
-    // removal needs no key, and a missing key holds nothing to remove.
-    ScopedRegKey key(registry);
-    if (ActionOf(write) == Action::kRemove) {
-      const RegStatus opened =
-          registry.OpenKeyEx(write.hive, write.keyPath, kKeySetValue, key.Receive());
-      Count(opened == kErrorSuccess ? RestoreValue(registry, nt, key.get(), write)
-                                    : (opened == kErrorFileNotFound ? kErrorSuccess : opened),
-            1, result);
-      continue;
-    }
-    const RegStatus opened =
-        registry.CreateKeyEx(write.hive, write.keyPath, kKeyWriteAndRead, key.Receive());
-    Count(opened == kErrorSuccess ? RestoreValue(registry, nt, key.get(), write) : opened, 1,
-          result);
+  for (const PlannedWrite& write : attached->plan.fixed) {
+    Count(RestoreOwnValue(registry, Resolve(write, nt)), 1, result);
+  }
+  for (const RestoredValue& value : CompanionValues(*attached, osCode)) {
+    Count(RestoreOwnValue(registry, value), 1, result);
   }
   std::size_t groups = 0;
-  for (const PlannedAdapter& adapter : plan->adapters) {
+  for (const PlannedAdapter& adapter : attached->plan.adapters) {
     groups += adapter.groups.size();
     if (groups > kMostAdapterGroups) {
       result.skippedGroups += adapter.groups.size();
@@ -292,25 +407,35 @@ RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupF
   return result;
 }
 
+LoadedBackup LoadBackup(FileSystemPort& files, const std::string& file) {
+  LoadedBackup loaded;
+  std::string text;
+  loaded.reason = ReadBackupText(files, file, text);
+  if (!loaded.reason.empty()) return loaded;
+  BackupReadResult read = ParseBackup(text);
+  if (!read.ok()) {
+    loaded.reason = read.error;
+    return loaded;
+  }
+  loaded.backup = std::move(read.backup);
+  // The record of what the values were before the apply, when it is there and belongs to this
+  // very file; without it the file's numbers stand.
+  std::string recordText;
+  if (files.ReadWholeFile(EarlierValuesPath(file), kLargestBackupFile, recordText) == kFileOk) {
+    loaded.earlier = ParseEarlierValues(recordText, text);
+  }
+  return loaded;
+}
+
 RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCode osCode,
                             const std::string& file) {
-  RestoreResult result;
-  std::string text;
-  result.reason = ReadBackupText(files, file, text);
-  if (!result.reason.empty()) return result;
-  const BackupReadResult read = ParseBackup(text);
-  if (!read.ok()) {
-    result.reason = read.error;
+  const LoadedBackup loaded = LoadBackup(files, file);
+  if (!loaded.ok()) {
+    RestoreResult result;
+    result.reason = loaded.reason;
     return result;
   }
-  // The record of what the values were before the apply, when it is there and belongs to this
-  // very file; without it the file's numbers are restored.
-  std::string recordText;
-  std::optional<std::vector<EarlierValue>> earlier;
-  if (files.ReadWholeFile(EarlierValuesPath(file), kLargestBackupFile, recordText) == kFileOk) {
-    earlier = ParseEarlierValues(recordText, text);
-  }
-  return RestoreBackup(registry, osCode, *read.backup, earlier ? &*earlier : nullptr);
+  return RestoreBackup(registry, osCode, *loaded.backup, loaded.record());
 }
 
 }  // namespace zephyr

@@ -12,8 +12,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backup/backup_file.h"
 #include "backup/earlier_values.h"
@@ -51,12 +53,49 @@ struct RestoreResult {
 // been taken on exactly this OS code.
 std::string CheckBackupLayout(const BackupFile& backup, OsCode osCode);
 
+// One value as a restore puts it back: removed, or set to its type and bytes.
+struct RestoredValue {
+  RegKey hive = 0;
+  std::string keyPath;
+  std::string valueName;
+  bool remove = false;
+  std::uint32_t type = 0;
+  std::string data;
+  // In a per-adapter group: the restore writes it only where the adapter's key exists now.
+  bool adapter = false;
+
+  friend bool operator==(const RestoredValue&, const RestoredValue&) = default;
+};
+
+// Every value a restore of `backup` puts back, in the restore's order (the fixed groups, the
+// family's companion values, then the adapter groups up to kMostAdapterGroups), after the same
+// checks as the restore; nothing, with the reason, for a file the restore refuses.
+struct RestoredValues {
+  std::vector<RestoredValue> values;
+  std::string reason;
+  bool ok() const { return reason.empty(); }
+};
+RestoredValues PlanRestoredValues(const BackupFile& backup, OsCode osCode,
+                                  const std::vector<EarlierValue>* earlier = nullptr);
+
 // Restores a parsed backup: with `earlier` (its record of earlier values, one per entry), every
 // value as it was, absent ones removed; without, the NT family's numbers as REG_DWORD and the 9x
 // family's as REG_SZ decimal text, a 0 that a value cannot hold removing it. Each under the hive
-// of its group.
+// of its group. The family's companion values go back too: as the record has them, or, without
+// one, the way their twin entry goes back.
 RestoreResult RestoreBackup(RegistryPort& registry, OsCode osCode, const BackupFile& backup,
                             const std::vector<EarlierValue>* earlier = nullptr);
+// A backup file read whole and parsed, with its record of earlier values when that is beside it
+// and belongs to it; or why it cannot be read.
+struct LoadedBackup {
+  std::optional<BackupFile> backup;
+  std::optional<std::vector<EarlierValue>> earlier;
+  std::string reason;
+  bool ok() const { return backup.has_value(); }
+  const std::vector<EarlierValue>* record() const { return earlier ? &*earlier : nullptr; }
+};
+LoadedBackup LoadBackup(FileSystemPort& files, const std::string& file);
+
 // Reads the file whole, checks it, and only then restores it, with its record of earlier values
 // when that is beside it and belongs to it.
 RestoreResult RestoreBackup(RegistryPort& registry, FileSystemPort& files, OsCode osCode,

@@ -54,6 +54,13 @@ OsIdentity OsIdentityOfIndex(int versionIndex) {
   return kIdentities[static_cast<std::size_t>(versionIndex)];
 }
 
+bool DetectVistaOrLater(SystemPort& system) {
+  OsVersionInfo info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  system.GetVersionRecord(&info);
+  return IsVistaOrLater(info);
+}
+
 OsIdentity DetectOS(SystemPort& system) { return OsIdentityOfIndex(GetOSVersionIndex(system)); }
 
 }  // namespace zephyr

@@ -46,6 +46,14 @@ OsIdentity OsIdentityOfIndex(int versionIndex);
 // the NT code 7, named "Windows XP or later", so they get the NT registry layout.
 OsIdentity DetectOS(SystemPort& system);
 
+// Whether the version record is Windows Vista or a later NT version (6.0 and up), whose TCP/IP
+// no longer reads some of the values the program writes.
+inline bool IsVistaOrLater(const OsVersionInfo& info) {
+  return info.dwPlatformId == kVerPlatformWin32Nt && info.dwMajorVersion >= 6;
+}
+// The same for the running system.
+bool DetectVistaOrLater(SystemPort& system);
+
 inline bool IsWin9xFamily(OsCode code) { return code >= kOsWindows32 && code <= kOsWindowsMe; }
 inline bool IsNtFamily(OsCode code) { return code >= kOsWindowsNt && code <= kOsWindowsXp; }
 

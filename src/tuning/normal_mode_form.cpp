@@ -228,10 +228,15 @@ void NormalModeForm::Finish() {
   copy(txtKeepAliveTimeValue, tuning.KeepAliveTime);
   copy(txtKeepAliveIntervalValue, tuning.KeepAliveInterval);
 
-  const ApplyResult result = program_.ApplyCurrentTuningSet();
-  if (result.outcome == ApplyResult::Outcome::kBackupFailed) {
-    // Nothing was changed and the user has been told why: the last page stays, ready to try
-    // again.
+  // Nothing is written before the user has seen the changes and pressed Apply.
+  program_.PreviewCurrentTuningSet([this](const ApplyResult& result) { Finished(result); },
+                                   [this] { Finished(std::nullopt); });
+}
+
+void NormalModeForm::Finished(const std::optional<ApplyResult>& result) {
+  if (!result || result->outcome == ApplyResult::Outcome::kBackupFailed) {
+    // Cancelled, or nothing was changed and the user has been told why: the last page stays,
+    // ready to try again.
     currWizardPage_ = kLastWizardPage;
     UpdatePageState();
     return;

@@ -346,6 +346,8 @@ class NormalModeForm : public ui::Form {
   void hideAllExcept(int page);
   void EnterPage(int page);
   void Finish();
+  // After the preview: applied (with the apply's result) or cancelled (nothing).
+  void Finished(const std::optional<ApplyResult>& result);
   // The one place that decides which page shows and what the two buttons offer.
   void UpdatePageState();
   // Puts the field back into the box when the box holds no number or one outside min .. max.

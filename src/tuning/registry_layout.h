@@ -13,6 +13,10 @@ inline constexpr std::string_view kInternetSettings9xKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 inline constexpr std::string_view kNetTransKey =
     "System\\CurrentControlSet\\Services\\Class\\NetTrans";
+// Windows 98 reads its global window limit here, as the REG_DWORD "GlobalMaxTcpWindoSize"
+// (spelt so by its TCP/IP driver, Microsoft Knowledge Base article 239731).
+inline constexpr std::string_view kMstcpParametersKey =
+    "System\\CurrentControlSet\\Services\\VxD\\MSTCP\\Parameters";
 
 // NT family.
 inline constexpr std::string_view kTcpipParametersKey =

@@ -4,6 +4,7 @@
 #include "backup/backup_layout.h"
 #include "platform/registry.h"
 #include "tuning/registry_layout.h"
+#include "tuning/tuning_preview.h"
 
 namespace zephyr {
 namespace {
@@ -14,7 +15,11 @@ class WritePlan {
 
   void Add(RegKey hive, std::string_view keyPath, std::string_view valueName, std::int64_t value,
            bool remove = false) {
-    writes_.push_back({hive, std::string(keyPath), std::string(valueName), type_, value, remove});
+    AddTyped(hive, keyPath, valueName, type_, value, remove);
+  }
+  void AddTyped(RegKey hive, std::string_view keyPath, std::string_view valueName,
+                std::uint32_t type, std::int64_t value, bool remove = false) {
+    writes_.push_back({hive, std::string(keyPath), std::string(valueName), type, value, remove});
   }
   std::vector<TuningWrite> Take() { return std::move(writes_); }
 
@@ -33,6 +38,9 @@ std::vector<TuningWrite> Plan9x(const TuningParams& p, const std::vector<std::st
   plan.Add(kHKeyLocalMachine, kMstcpKey, "DefaultTTL", p.TTL);
   plan.Add(kHKeyLocalMachine, kMstcpKey, "DefaultRcvWindow", p.RWIN, removeWindow);
   plan.Add(kHKeyLocalMachine, kMstcpKey, "GlobalMaxTcpWindowSize", p.RWIN, removeWindow);
+  // The name and place Windows 98 reads the same limit from.
+  plan.AddTyped(kHKeyLocalMachine, kMstcpParametersKey, "GlobalMaxTcpWindoSize", kRegDword,
+                p.RWIN, removeWindow);
   plan.Add(kHKeyLocalMachine, kMstcpKey, "PMTUBlackHoleDetect", BoolToFlag(p.PMTUBlackHoleDetect));
   plan.Add(kHKeyLocalMachine, kMstcpKey, "PMTUDiscovery", BoolToFlag(p.PMTUDiscovery));
   plan.Add(kHKeyLocalMachine, kMstcpKey, "KeepAliveTime", p.KeepAliveTime);
@@ -71,6 +79,9 @@ std::vector<TuningWrite> PlanNt(const TuningParams& p, const std::vector<std::st
   plan.Add(kHKeyLocalMachine, kTcpipParametersKey, "SYNAttackProtect", p.SYNAttackProtect);
   plan.Add(kHKeyLocalMachine, kTcpipParametersKey, "EnableICMPRedirects",
            BoolToFlag(p.ICMPRedirects));
+  // The name Windows reads; the one above is kept for the backups and tools that know it.
+  plan.Add(kHKeyLocalMachine, kTcpipParametersKey, "EnableICMPRedirect",
+           BoolToFlag(p.ICMPRedirects));
   plan.Add(kHKeyCurrentUser, kInternetSettingsNtKey, "MaxConnectionsPer1_0Server",
            p.MaxConnectionsPer1_0Server);
   plan.Add(kHKeyCurrentUser, kInternetSettingsNtKey, "MaxConnectionsPerServer",
@@ -97,35 +108,7 @@ std::vector<TuningWrite> PlanTuningWrites(const TuningParams& params, OsCode osC
 }
 
 ApplyResult ApplyTuningSet(const TuningParams& params, const TuningTarget& target) {
-  ApplyResult result;
-  if (!IsWin9xFamily(target.osCode) && !IsNtFamily(target.osCode)) return result;
-
-  // Nothing is written unless the values it replaces are safe in a backup file first.
-  const SaveBackupResult backup =
-      SaveBackup(target.registry, target.clock, target.files, target.osCode, target.backupFolder,
-                 target.numberedWith);
-  if (!backup.ok()) {
-    result.outcome = ApplyResult::Outcome::kBackupFailed;
-    result.backupError = backup.error;
-    return result;
-  }
-  result.outcome = ApplyResult::Outcome::kApplied;
-  result.backupFile = backup.file;
-
-  // The same adapters the backup holds: one whose name cannot be read or backed up is not touched.
-  const backup_layout::AdapterList adapters =
-      backup_layout::ListAdapters(target.registry, target.osCode);
-  result.skippedAdapters = adapters.skipped;
-  for (const TuningWrite& write : PlanTuningWrites(params, target.osCode, adapters.names)) {
-    const RegStatus status = SetRegistryValue(target.registry, write.hive, write.keyPath,
-                                              write.valueName, write.type, write.value,
-                                              write.remove);
-    ++result.writes;
-    // Removing a value that is already gone leaves the registry as wanted.
-    const bool done = status == kErrorSuccess || (write.remove && status == kErrorFileNotFound);
-    if (!done) ++result.failedWrites;
-  }
-  return result;
+  return ApplyTuningChanges(PreviewTuningSet(params, target.registry, target.osCode), target);
 }
 
 }  // namespace zephyr

@@ -82,8 +82,9 @@ struct ApplyResult {
 };
 
 // Backs up the values now in the registry, then writes `params` in the layout of the target's
-// family. Writes the registry refuses are skipped and counted; a removal of a value that is not
-// there is not a failure. When the backup cannot be written, nothing is written at all.
+// family: the writes of its preview (tuning_preview.h), so a value the registry holds already is
+// left as it is. Writes the registry refuses are skipped and counted. When the backup cannot be
+// written, nothing is written at all.
 ApplyResult ApplyTuningSet(const TuningParams& params, const TuningTarget& target);
 
 }  // namespace zephyr

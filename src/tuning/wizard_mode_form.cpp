@@ -48,9 +48,11 @@ void WizardModeForm::ShowModeDescription() {
 }
 
 void WizardModeForm::cmdOptimize_Click() {
-  const ApplyResult result = program_.ApplyCurrentTuningSet();
-  // After a failed backup the user stays where the problem is.
-  if (result.outcome != ApplyResult::Outcome::kBackupFailed) program_.ReturnMovieHome();
+  // The changes are shown first; only Apply there writes them.
+  program_.PreviewCurrentTuningSet([this](const ApplyResult& result) {
+    // After a failed backup the user stays where the problem is.
+    if (result.outcome != ApplyResult::Outcome::kBackupFailed) program_.ReturnMovieHome();
+  });
 }
 
 }  // namespace zephyr

@@ -21,6 +21,8 @@ class FakeMainWindowHost final : public MainWindowHost {
   void DragWindow() override { calls.push_back("drag"); }
   void EndProgram() override { calls.push_back("end"); }
   std::uintptr_t WindowHandle() const override { return 0x1234; }
+  void ShowDialog(ui::Form& dialog) override { calls.push_back("show " + dialog.Name()); }
+  void CloseDialog(ui::Form& dialog) override { calls.push_back("close " + dialog.Name()); }
 };
 
 }  // namespace zephyr::testing

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "backup/change_list_form.h"
 #include "fakes/fake_background.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
@@ -70,5 +71,13 @@ struct FakeProgram : FakePorts {
   std::string dataFolder;  // the shared data folder's Zephyrnet folder; none while empty
   std::unique_ptr<Program> program;
 };
+
+// Presses Apply, or Cancel, in the preview (or comparison) the program shows; false when none is
+// on screen or the button cannot be pressed.
+inline bool AnswerPreview(Program& program, bool apply = true) {
+  auto* form = dynamic_cast<ChangeListForm*>(program.Dialog());
+  if (form == nullptr) return false;
+  return (apply ? form->cmdApply : form->cmdCancel).UserClick();
+}
 
 }  // namespace zephyr::testing

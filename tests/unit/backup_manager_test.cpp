@@ -335,7 +335,7 @@ TEST_F(BackupManager, RestoreAsksThenWritesTheFileAndReturnsTheMovieHome) {
   EXPECT_EQ(dialogs.shown.size(), 2u);
   // Without its record, every value is written or removed, but for the two connection limits
   // whose key is missing: there is nothing to remove.
-  EXPECT_EQ(registry.Journal().size(), 13u + 1u + 4u);
+  EXPECT_EQ(registry.Journal().size(), 13u + 1u + 4u + 1u);  // and EnableICMPRedirect
   EXPECT_EQ(registry.Get(kHKeyLocalMachine, layout::kTcpipParametersKey, "SackOpts"),
             (StoredValue{kRegDword, {1, 0, 0, 0}}));
   EXPECT_TRUE(MovieToldHome());

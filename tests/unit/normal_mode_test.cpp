@@ -218,13 +218,17 @@ TEST_F(AdvancedMode, FinishAppliesTheBoxesAndReturnsTheMovieHome) {
   Next();
   ASSERT_TRUE(host->Click("chkICMPValue"));
   Next();
+  EXPECT_EQ(form->currWizardPage(), kWizardFinished);
+  EXPECT_FALSE(program->mainWindow().MovieInFront()) << "nothing happens before Apply";
+  ASSERT_TRUE(AnswerPreview(*program));
 
   const std::string tcpip = kTcpip;
   EXPECT_EQ(form->lblMTURecValue.Caption(), "576 Byte");
   for (const char* entry :
        {"Interfaces\\{A}\\MTU dword 1400", "Interfaces\\{A}\\MSS dword 1360",
         "TcpWindowSize dword 8576", "DefaultTTL dword 128", "EnablePMTUDiscovery dword 0",
-        "EnablePMTUBHDetect dword 1", "SYNAttackProtect dword 1", "EnableICMPRedirects dword 1"}) {
+        "EnablePMTUBHDetect dword 1", "SYNAttackProtect dword 1", "EnableICMPRedirects dword 1",
+        "EnableICMPRedirect dword 1"}) {
     EXPECT_TRUE(Journaled("set " + tcpip + entry)) << entry;
   }
   EXPECT_EQ(tuning().NDICacheSize, 32);
@@ -242,6 +246,7 @@ TEST_F(AdvancedMode, UntouchedPagesApplyTheirRecommendations) {
   tuning().PMTUBlackHoleDetect = true;
   tuning().ICMPRedirects = true;
   Next(8);
+  ASSERT_TRUE(AnswerPreview(*program));
   const std::string tcpip = kTcpip;
   for (const char* entry :
        {"EnablePMTUDiscovery dword 1", "EnablePMTUBHDetect dword 0",
@@ -282,6 +287,7 @@ TEST_F(AdvancedMode, AFailedBackupLeavesTheLastPageReadyToFinishAgain) {
   Next(7);
   const std::string before = registry.Dump();
   Next();
+  ASSERT_TRUE(AnswerPreview(*program));
   EXPECT_EQ(registry.Dump(), before);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_FALSE(program->mainWindow().MovieInFront());
@@ -292,6 +298,7 @@ TEST_F(AdvancedMode, AFailedBackupLeavesTheLastPageReadyToFinishAgain) {
 
   std::filesystem::remove(folder.path() / "Backups" / "999.BCK");
   Next();
+  ASSERT_TRUE(AnswerPreview(*program));
   EXPECT_NE(registry.Dump(), before);
   EXPECT_TRUE(program->mainWindow().MovieInFront());
 }

@@ -121,4 +121,16 @@ inline bool PressMovieButton(HWND main, const std::string& command, const std::s
   return true;
 }
 
+// Presses `button` (cmdApply or cmdCancel) in the preview window frmPreview that "Optimize Now"
+// and "Finish" open. The click is posted: Apply may end in a message box. False when the
+// window or its button does not appear.
+inline bool AnswerPreview(DWORD processId, const std::string& button) {
+  const HWND preview = WaitFor([&] { return FindTop(processId, "frmPreview"); });
+  if (!preview) return false;
+  const HWND pressed = WaitFor([&] { return FindVisible(preview, button); });
+  if (!pressed) return false;
+  PostMessageA(pressed, BM_CLICK, 0, 0);
+  return true;
+}
+
 }  // namespace zephyr::automation

@@ -149,7 +149,8 @@ std::map<std::string, Stored> AllValues(HKEY hive, const std::string& path) {
 // What the registry holds after a write of the plan.
 Stored Expected(const zephyr::TuningWrite& write) {
   if (write.remove) return {};
-  if (Nt()) {
+  // The write's own type: REG_DWORD on the NT family and for Windows 98's own window limit.
+  if (write.type == REG_DWORD) {
     const auto value = static_cast<std::uint32_t>(write.value);
     return {true, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)};
   }
@@ -427,7 +428,26 @@ TEST_F(Panels, WizardAutomaticCWritesTheLayoutBacksUpAndReturnsHome) {
   HWND optimize = FindNamed(panel, "cmdOptimize");
   ASSERT_TRUE(option && optimize);
   SendMessageA(option, BM_CLICK, 0, 0);
+
+  // Cancel in the preview writes nothing and takes no backup.
+  const auto dump = [this] {
+    std::vector<Stored> values;
+    for (const zephyr::TuningWrite& write : Plan(zephyr::InitPresets()[2])) {
+      values.push_back(ReadReal(Hive(write.hive), write.keyPath, write.valueName));
+    }
+    return values;
+  };
+  const auto untouched = dump();
   PostMessageA(optimize, BM_CLICK, 0, 0);
+  ASSERT_TRUE(AnswerPreview(program_.id(), "cmdCancel")) << "no preview after Optimize";
+  ASSERT_TRUE(Await("the preview gone", [this]() -> HWND {
+    return FindTop(program_.id(), "frmPreview") ? nullptr : main_;
+  }));
+  EXPECT_TRUE(dump() == untouched) << "Cancel changed the registry";
+  EXPECT_EQ(BackupFiles(), before) << "Cancel left a backup";
+
+  PostMessageA(optimize, BM_CLICK, 0, 0);
+  ASSERT_TRUE(AnswerPreview(program_.id(), "cmdApply")) << "no preview after Optimize";
   EXPECT_TRUE(WaitHome(panel)) << "the movie did not come back after Optimize";
 
   ExpectRegistryHolds(presets[2]);
@@ -472,6 +492,7 @@ TEST_F(Panels, AdvancedModeAppliesTheCableModemRecommendationsAndRevertsABadTTL)
   for (int page = 5; page <= 7; ++page) ASSERT_TRUE(goTo(page)) << "page " << page;
   EXPECT_EQ(TextOf(next), "Finish");
   PostMessageA(next, BM_CLICK, 0, 0);
+  ASSERT_TRUE(AnswerPreview(program_.id(), "cmdApply")) << "no preview after Finish";
   EXPECT_TRUE(WaitHome(panel)) << "the movie did not come back after Finish";
 
   // A cable modem's recommendations on every page are the values of Automatic-E.
@@ -499,6 +520,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   ASSERT_TRUE(wizard);
   SendMessageA(FindNamed(wizard, "optMode(4)"), BM_CLICK, 0, 0);
   PostMessageA(FindNamed(wizard, "cmdOptimize"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(AnswerPreview(program_.id(), "cmdApply"));
   ASSERT_TRUE(WaitHome(wizard));
   ExpectRegistryHolds(presets[4]);
   std::string newest;
