@@ -63,6 +63,10 @@ inline std::string DescribeWindows(DWORD processId) {
   return seen.empty() ? "\n  no visible window" : seen;
 }
 
+// The shipped zephyrnet.exe is a 32-bit program: in a 64-bit prefix (or on 64-bit Windows) its
+// HKEY_LOCAL_MACHINE\Software is the 32-bit view, whatever the driver's own bitness.
+inline constexpr REGSAM kProgramView = KEY_WOW64_32KEY;
+
 // Registry values a test may change, read when it starts and put back as they were (or removed,
 // if they were missing) when it ends.
 class SavedRegistryValues {
@@ -71,12 +75,15 @@ class SavedRegistryValues {
     HKEY hive;
     std::string path;
     std::string name;
+    // The registry view: kProgramView for the program's own HKEY_LOCAL_MACHINE\Software keys.
+    REGSAM view = 0;
   };
   explicit SavedRegistryValues(std::vector<Value> values) : values_(std::move(values)) {
     for (const Value& value : values_) {
       Saved saved;
       HKEY key = nullptr;
-      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ | value.view, &key) ==
+          ERROR_SUCCESS) {
         char data[2048];
         DWORD size = sizeof data;
         saved.present = RegQueryValueExA(key, value.name.c_str(), nullptr, &saved.type,
@@ -92,8 +99,9 @@ class SavedRegistryValues {
   ~SavedRegistryValues() {
     for (std::size_t i = 0; i < values_.size(); ++i) {
       HKEY key = nullptr;
-      if (RegCreateKeyExA(values_[i].hive, values_[i].path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      if (RegCreateKeyExA(values_[i].hive, values_[i].path.c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS | values_[i].view, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
         continue;
       }
       if (saved_[i].present) {
