@@ -46,9 +46,13 @@ extern const void* const zephyr_imp_LoadLibraryW __asm__(ZEPHYR_IMPORT_POINTER(L
 extern const void* const zephyr_imp_IsDBCSLeadByteEx
     __asm__(ZEPHYR_IMPORT_POINTER(IsDBCSLeadByteEx, 8));
 
-const void* const zephyr_imp_CreateSemaphoreW = reinterpret_cast<const void*>(&ZephyrCreateSemaphoreW);
-const void* const zephyr_imp_GetModuleHandleW = reinterpret_cast<const void*>(&ZephyrGetModuleHandleW);
-const void* const zephyr_imp_LoadLibraryW = reinterpret_cast<const void*>(&ZephyrLoadLibraryW);
-const void* const zephyr_imp_IsDBCSLeadByteEx = reinterpret_cast<const void*>(&ZephyrIsDBCSLeadByteEx);
+const void* const zephyr_imp_CreateSemaphoreW =
+    reinterpret_cast<const void*>(&ZephyrCreateSemaphoreW);
+const void* const zephyr_imp_GetModuleHandleW =
+    reinterpret_cast<const void*>(&ZephyrGetModuleHandleW);
+const void* const zephyr_imp_LoadLibraryW =
+    reinterpret_cast<const void*>(&ZephyrLoadLibraryW);
+const void* const zephyr_imp_IsDBCSLeadByteEx =
+    reinterpret_cast<const void*>(&ZephyrIsDBCSLeadByteEx);
 
 }  // extern "C"

@@ -17,7 +17,8 @@ TEST(FloorShimsWin32, LeadBytesAreTheSystemsForEveryByteOfEachCodePage) {
       EXPECT_EQ(IsLeadByteOf(codePage, byte) != FALSE, system) << codePage << ", byte " << value;
       leadBytes += system ? 1 : 0;
     }
-    EXPECT_EQ(leadBytes == 0, codePage == 1252) << codePage << " has " << leadBytes << " lead bytes";
+    EXPECT_EQ(leadBytes == 0, codePage == 1252)
+        << codePage << " has " << leadBytes << " lead bytes";
   }
 }
 
