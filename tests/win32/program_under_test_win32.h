@@ -103,7 +103,8 @@ class SavedRegistryValues {
     for (const Value& value : values_) {
       Saved saved;
       HKEY key = nullptr;
-      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ | ProgramView(), &key) == ERROR_SUCCESS) {
+      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ | ProgramView(), &key) ==
+          ERROR_SUCCESS) {
         char data[2048];
         DWORD size = sizeof data;
         saved.present = RegQueryValueExA(key, value.name.c_str(), nullptr, &saved.type,
@@ -120,8 +121,8 @@ class SavedRegistryValues {
     for (std::size_t i = 0; i < values_.size(); ++i) {
       HKEY key = nullptr;
       if (RegCreateKeyExA(values_[i].hive, values_[i].path.c_str(), 0, nullptr, 0,
-                          KEY_ALL_ACCESS | ProgramView(),
-                          nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                          KEY_ALL_ACCESS | ProgramView(), nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
         continue;
       }
       if (saved_[i].present) {

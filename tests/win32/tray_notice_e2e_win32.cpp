@@ -2,7 +2,9 @@
 // (--as=win98 / --as=winxp) with "Run Program In system tray" saved. On Windows 98 the program's
 // own balloon appears in the bottom-right corner and closes by itself after its 5 seconds; on
 // Windows XP the tray icon's balloon is used and no window of the program's own appears. In both
-// the main window stays hidden until the tray icon is clicked.
+// the main window stays hidden until the tray icon is clicked. With --screen=WIDTHxHEIGHT the run
+// also checks that the display is that size, so the corner is checked on a screen other than
+// the suite's usual 1024 x 768.
 //
 // The driver sets Wine's version for zephyrnet.exe and the setting before the start and puts both
 // back afterwards; it runs only where ZEPHYR_DISPOSABLE_REGISTRY says the registry is a throw-away
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -31,10 +34,15 @@ constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\zephyrnet.exe";
 
 bool NineX() { return g_version == "win95" || g_version == "win98" || g_version == "winme"; }
 
-void WriteText(HKEY hive, const char* path, const char* name, const std::string& text) {
+// The screen the run is meant for (--screen=WIDTHxHEIGHT), when it names one.
+int g_screenWidth = 0;
+int g_screenHeight = 0;
+
+void WriteText(HKEY hive, const char* path, const char* name, const std::string& text,
+               REGSAM view = 0) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
+  if (RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
     return;
   }
   RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -51,7 +59,7 @@ class StartInTray : public ::testing::Test {
     saved_.emplace(std::vector<SavedRegistryValues::Value>{
         {HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini"},
         {HKEY_CURRENT_USER, kAppDefaults, "Version"}});
-    WriteText(HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini", "1");
+    WriteText(HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini", "1", ProgramView());
     WriteText(HKEY_CURRENT_USER, kAppDefaults, "Version", g_version);
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     ASSERT_TRUE(program_.Prepare(std::string(test->name()) + "_" + g_version));
@@ -113,15 +121,32 @@ TEST_F(StartInTray, TheWindowStaysHiddenWithTheNoticeOfItsFamilyUntilTheIconIsCl
     EXPECT_TRUE(FindNamed(balloon, "Command1"));
 
     // At x = screen width - 40 and y = screen height, so it ends at the screen's bottom edge and
-    // reaches two pixels past the right one, outside its shaped region.
+    // reaches two pixels past the right one, outside its shaped region. The screen is the
+    // display's own mode: under Wine a program joins the desktop of the display its session
+    // started on, whose size it then reports as the screen's.
     RECT rect{};
     GetWindowRect(balloon, &rect);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_EQ(rect.right, width + 2);
-    EXPECT_EQ(rect.bottom, height);
-    EXPECT_GT(rect.left, width / 2);
-    EXPECT_GT(rect.top, height / 2);
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+    const int width = static_cast<int>(mode.dmPelsWidth);
+    const int height = static_cast<int>(mode.dmPelsHeight);
+    if (g_screenWidth != 0) {
+      ASSERT_EQ(width, g_screenWidth) << "the run is meant for a screen of " << g_screenWidth
+                                      << " x " << g_screenHeight;
+      ASSERT_EQ(height, g_screenHeight);
+    }
+    const std::string placed = "balloon (" + std::to_string(rect.left) + ", " +
+                             std::to_string(rect.top) + ")-(" + std::to_string(rect.right) +
+                             ", " + std::to_string(rect.bottom) + "), screen " +
+                             std::to_string(width) + " x " + std::to_string(height) +
+                             ", the desktop's metrics " +
+                             std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
+                             std::to_string(GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(rect.right, width + 2) << placed;
+    EXPECT_EQ(rect.bottom, height) << placed;
+    EXPECT_GT(rect.left, width / 2) << placed;
+    EXPECT_GT(rect.top, height / 2) << placed;
 
     ASSERT_TRUE(program_.Await("the balloon closed by itself", [&]() -> HWND {
       return IsWindow(balloon) ? nullptr : main_;
@@ -144,6 +169,12 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--as=", 5) == 0) g_version = argv[i] + 5;
+    int width = 0;
+    int height = 0;
+    if (std::sscanf(argv[i], "--screen=%dx%d", &width, &height) == 2) {
+      g_screenWidth = width;
+      g_screenHeight = height;
+    }
   }
   return RUN_ALL_TESTS();
 }
