@@ -202,8 +202,11 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
 
   // The binder stays until the next dialog: this may run inside one of the dialog's own handlers.
   void CloseDialog(ui::Form&) override {
-    // The main window takes input again before the dialog goes, so Windows activates it.
+    // The main window takes input again before the dialog goes, and is made the active window
+    // itself: left to the window manager, activation can stay nowhere for a while, and a button
+    // of an inactive window may not take a click.
     EnableWindow(hwnd_, TRUE);
+    SetActiveWindow(hwnd_);
     if (dialog_) dialog_->Unbind();
     SetFocus(hwnd_);
   }
