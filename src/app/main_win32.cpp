@@ -193,7 +193,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
     dialog_ = std::make_unique<ui::FormBinderWin32>();
     if (!dialog_->Bind(dialog, nullptr, timers_)) return;
     HWND window = dialog_->FormWindow();
-    SetWindowLongA(window, GWL_HWNDPARENT, static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd_)));
+    SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd_));
     skin_.Apply(window, "controlForm");
     applyAllControls(*dialog_, dialog);
     EnableWindow(hwnd_, FALSE);
