@@ -17,9 +17,10 @@ std::string PreviewSummary(std::size_t changes, int unchanged) {
 }
 
 ChangeListForm::ChangeListForm(ChangeListArgs args, const std::vector<ValueChange>& changes)
-    : ui::Form({.name = args.name, .caption = args.caption, .bounds = {0, 0, 600, 376}}),
+    : ui::Form({.name = args.name, .caption = args.caption, .bounds = {0, 0, 600, 414}}),
       args_(std::move(args)) {
   lstChanges.ColumnClick.Connect(this, &ChangeListForm::lstChanges_ColumnClick);
+  lstChanges.ItemClick.Connect(this, &ChangeListForm::lstChanges_ItemClick);
   cmdApply.Click.Connect(this, &ChangeListForm::cmdApply_Click);
   cmdCancel.Click.Connect(this, &ChangeListForm::cmdCancel_Click);
   lstChanges.Column(3).SetText(args_.firstHeading);
@@ -32,7 +33,10 @@ ChangeListForm::ChangeListForm(ChangeListArgs args, const std::vector<ValueChang
                        {ShowValueName(change.valueName), ShowValue(change.before, args_.firstAbsent),
                         ShowValue(change.after, args_.secondAbsent)});
   }
-  if (lstChanges.ItemCount() > 0) lstChanges.SelectItem(0);
+  if (lstChanges.ItemCount() > 0) {
+    lstChanges.SelectItem(0);
+    txtKey.SetText(lstChanges.Item(0).Text());
+  }
   const bool applies = static_cast<bool>(args_.apply);
   cmdApply.SetVisible(applies);
   cmdApply.SetEnabled(applies && !changes.empty());
@@ -47,6 +51,8 @@ std::vector<std::vector<std::string>> ChangeListForm::Rows() const {
   }
   return rows;
 }
+
+void ChangeListForm::lstChanges_ItemClick(const ui::ListItem& item) { txtKey.SetText(item.Text()); }
 
 void ChangeListForm::lstChanges_ColumnClick(ui::ColumnHeader& column) {
   // The first click on a column sorts ascending, the next descending.

@@ -42,17 +42,22 @@ class ChangeListForm : public ui::Form {
                                               {.text = "Value", .width = 132},
                                               {.text = "Current", .width = 88},
                                               {.text = "New", .width = 88}}}};
-  ui::Label lblNote{*this, {.name = "lblNote", .bounds = {8, 300, 584, 32}, .visible = false}};
+  // The selected row's whole key: the list's column is too narrow for an adapter's key, and the
+  // user can select and copy it here.
+  ui::TextBox txtKey{*this, {.name = "txtKey", .bounds = {8, 298, 584, 36}, .locked = true,
+                             .multiLine = true}};
+  ui::Label lblNote{*this, {.name = "lblNote", .bounds = {8, 340, 584, 32}, .visible = false}};
   ui::CommandButton cmdApply{*this, {.name = "cmdApply", .caption = "&Apply",
-                                     .bounds = {408, 340, 88, 28}}};
+                                     .bounds = {408, 378, 88, 28}}};
   ui::CommandButton cmdCancel{*this, {.name = "cmdCancel", .caption = "&Cancel",
-                                      .bounds = {504, 340, 88, 28}}};
+                                      .bounds = {504, 378, 88, 28}}};
 
   // The row texts, in the list's present order: key, value name, first and second state.
   std::vector<std::vector<std::string>> Rows() const;
 
  private:
   void lstChanges_ColumnClick(ui::ColumnHeader& column);
+  void lstChanges_ItemClick(const ui::ListItem& item);
   void cmdApply_Click();
   void cmdCancel_Click();
   void Form_Unload() override;

@@ -163,6 +163,9 @@ TEST_F(PreviewDialog, TheListSortsByAnyColumnAndVistaIsToldWhatItIgnores) {
   ASSERT_TRUE(host.ClickColumn("lstChanges", 1));
   ASSERT_TRUE(host.ClickColumn("lstChanges", 1));
   EXPECT_GT(preview.Rows().front()[0], preview.Rows().back()[0]) << "descending on the second click";
+  // The whole key of the row the user picks, beneath the list's narrow column.
+  ASSERT_TRUE(preview.lstChanges.UserClickItem(preview.lstChanges.ItemCount() - 1));
+  EXPECT_EQ(preview.txtKey.Text(), preview.Rows().back()[0]);
   EXPECT_TRUE(preview.lblNote.Visible());
   EXPECT_EQ(preview.lblNote.Caption(),
             "This Windows no longer reads TcpWindowSize, GlobalMaxTcpWindowSize and "
