@@ -11,12 +11,9 @@ Only the standard library is needed:  python3 resources/make_low_memory_wav.py [
 """
 
 import math
-import os
-import struct
-import sys
-import wave
 
-RATE = 22050
+from wav_writer import RATE, write_wav
+
 BEEPS = ((880.0, 0.16), (660.0, 0.16))
 PAUSE = 0.06
 EDGE = 0.005
@@ -40,13 +37,7 @@ def samples():
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "low-memory.wav")
-    with wave.open(out, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(RATE)
-        w.writeframes(b"".join(struct.pack("<h", s) for s in samples()))
+    write_wav("low-memory.wav", samples())
 
 
 if __name__ == "__main__":

@@ -9,12 +9,9 @@ Only the standard library is needed:  python3 resources/make_ping_wav.py [output
 """
 
 import math
-import os
-import struct
-import sys
-import wave
 
-RATE = 22050
+from wav_writer import RATE, write_wav
+
 SECONDS = 0.4
 TONE = 1046.5
 RISE = 0.005
@@ -31,13 +28,7 @@ def samples():
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "Ping.wav")
-    with wave.open(out, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(RATE)
-        w.writeframes(b"".join(struct.pack("<h", s) for s in samples()))
+    write_wav("Ping.wav", samples())
 
 
 if __name__ == "__main__":

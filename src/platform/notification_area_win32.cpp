@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/gdi_win32.h"
+
 namespace zephyr {
 
 namespace {
@@ -24,22 +26,6 @@ DWORD ShellMajorVersion() {
   if (FAILED(getVersion(&info))) return 4;
   return info.dwMajorVersion;
 }
-
-// Selects a GDI object into a device context for the scope and puts the old one back.
-class ScopedSelect {
- public:
-  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ScopedSelect(const ScopedSelect&) = delete;
-  ScopedSelect& operator=(const ScopedSelect&) = delete;
-  ~ScopedSelect() {
-    if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
-  }
-  bool ok() const { return old_ != nullptr && old_ != HGDI_ERROR; }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 // The GDI object type a picture of this type has to be.
 DWORD ObjectTypeOf(std::int16_t pictureType) {
@@ -67,7 +53,7 @@ bool DrawPicture(HDC dc, std::int16_t pictureType, std::uintptr_t handle, int si
       if (source == nullptr) return false;
       bool drawn = false;
       {
-        ScopedSelect select(source, bitmap);
+        GdiSelection select(source, bitmap);
         if (select.ok()) {
           SetStretchBltMode(dc, HALFTONE);
           SetBrushOrgEx(dc, 0, 0, nullptr);
@@ -147,11 +133,11 @@ IconHandle NotificationAreaWin32::MakeIcon(std::int16_t pictureType, std::uintpt
     bool drawn = false;
     {
       // An all-black mask: every pixel of the picture is shown.
-      ScopedSelect selectMask(dc, mask);
+      GdiSelection selectMask(dc, mask);
       PatBlt(dc, 0, 0, size, size, BLACKNESS);
     }
     {
-      ScopedSelect selectColor(dc, color);
+      GdiSelection selectColor(dc, color);
       PatBlt(dc, 0, 0, size, size, WHITENESS);
       drawn = selectColor.ok() && DrawPicture(dc, pictureType, handle, size);
     }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/gdi_win32.h"
+
 namespace zephyr::ui {
 
 namespace {
@@ -12,19 +14,6 @@ struct DcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
 };
 using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-// A GDI object selected into a DC for one scope.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~Selection() { SelectObject(dc_, previous_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
 
 class WindowDc {
  public:
@@ -182,7 +171,7 @@ void HistogramWindow::Render(HDC target) {
   }
   const MemoryDc memory(CreateCompatibleDC(target));
   if (!bitmap_ || !memory) return;
-  const Selection selected(memory.get(), bitmap_.get());
+  const GdiSelection selected(memory.get(), bitmap_.get());
   const HistogramLayout layout = HistogramLayoutOf(picture_.maxLines, width);
   if (scrollSlots_ >= layout.slots) stale_ = true;
   const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));

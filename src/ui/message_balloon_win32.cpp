@@ -7,6 +7,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/gdi_win32.h"
+
 namespace zephyr::ui {
 
 namespace {
@@ -38,18 +40,6 @@ class ScreenDc {
 
  private:
   HDC dc_;
-};
-
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~Selection() { SelectObject(dc_, previous_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
 };
 
 // A COLORREF (0x00BBGGRR) as a 32-bit DIB pixel (0x00RRGGBB), and back: the same swap.
@@ -192,7 +182,7 @@ bool BalloonWindowWin32::RegisterClasses() {
 int BalloonWindowWin32::MessageHeight(const std::string& text, int width) {
   ScreenDc screen;
   if (!screen.get()) return kBalloonLineHeight;
-  Selection font(screen.get(), messageFont_);
+  GdiSelection font(screen.get(), messageFont_);
   RECT area{0, 0, ToPixels(width, dpi_), 0};
   // An empty message still takes one line.
   const std::string measured = text.empty() ? std::string(" ") : text;
@@ -264,7 +254,7 @@ bool BalloonWindowWin32::Compose(const BalloonGeometry& geometry) {
   canvasSize_ = {width, height};
   MemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return false;
-  Selection canvas(dc.get(), canvas_);
+  GdiSelection canvas(dc.get(), canvas_);
 
   // What the screen shows where the window will be, read in one block copy. It is also the
   // picture wherever nothing else is painted, so such pixels look as if the window were not there.
@@ -284,8 +274,8 @@ bool BalloonWindowWin32::Compose(const BalloonGeometry& geometry) {
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(RGB(70, 70, 70)));
     FillRgn(dc.get(), body.get(), grey.get());
     UniqueGdi<HBRUSH> face(CreateSolidBrush(back));
-    Selection brush(dc.get(), face.get());
-    Selection pen(dc.get(), GetStockObject(BLACK_PEN));
+    GdiSelection brush(dc.get(), face.get());
+    GdiSelection pen(dc.get(), GetStockObject(BLACK_PEN));
     const RoundRectShape& s = geometry.bodyFace;
     RoundRect(dc.get(), s.left, s.top, s.right, s.bottom, s.ellipseWidth, s.ellipseHeight);
   }
@@ -299,13 +289,13 @@ bool BalloonWindowWin32::Compose(const BalloonGeometry& geometry) {
   if (geometry.tail) {
     std::vector<POINT> outer = PointsOf(geometry.tail->outer);
     std::vector<POINT> inner = PointsOf(geometry.tail->inner);
-    Selection blackBrush(dc.get(), GetStockObject(BLACK_BRUSH));
-    Selection blackPen(dc.get(), GetStockObject(BLACK_PEN));
+    GdiSelection blackBrush(dc.get(), GetStockObject(BLACK_BRUSH));
+    GdiSelection blackPen(dc.get(), GetStockObject(BLACK_PEN));
     Polygon(dc.get(), outer.data(), static_cast<int>(outer.size()));
     UniqueGdi<HBRUSH> face(CreateSolidBrush(back));
     UniqueGdi<HPEN> facePen(CreatePen(PS_SOLID, 1, back));
-    Selection brush(dc.get(), face.get());
-    Selection pen(dc.get(), facePen.get());
+    GdiSelection brush(dc.get(), face.get());
+    GdiSelection pen(dc.get(), facePen.get());
     Polygon(dc.get(), inner.data(), static_cast<int>(inner.size()));
   }
   GdiFlush();
@@ -331,7 +321,7 @@ void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) const {
   MemoryDc source(CreateCompatibleDC(dc));
   if (!dib || !bits || !source) return;
   for (std::size_t i = 0; i < picture.pixels.size(); ++i) bits[i] = SwapRedBlue(picture.pixels[i]);
-  Selection selected(source.get(), dib.get());
+  GdiSelection selected(source.get(), dib.get());
   StretchBlt(dc, bounds.x, bounds.y, bounds.width, bounds.height, source.get(), 0, 0,
              picture.width, picture.height, SRCCOPY);
 }
@@ -377,7 +367,7 @@ LRESULT BalloonWindowWin32::OnPaint(HWND hwnd) {
   HDC dc = BeginPaint(hwnd, &paint);
   MemoryDc source(CreateCompatibleDC(dc));
   if (source && canvas_) {
-    Selection selected(source.get(), canvas_);
+    GdiSelection selected(source.get(), canvas_);
     BitBlt(dc, 0, 0, canvasSize_.cx, canvasSize_.cy, source.get(), 0, 0, SRCCOPY);
   }
   EndPaint(hwnd, &paint);
