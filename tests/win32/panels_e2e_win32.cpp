@@ -326,6 +326,14 @@ class Panels : public ::testing::Test {
                  [&]() -> HWND { return MovieCovers(panel) ? panel : nullptr; });
   }
 
+  // Clicks a button as a user would: its window comes to the front first. A button in a window
+  // that is not the active one may let BM_CLICK pass, and after a message box closes Wine can be
+  // slow to make the program's window active again.
+  static void ClickButton(HWND button) {
+    SetForegroundWindow(GetAncestor(button, GA_ROOT));
+    PostMessageA(button, BM_CLICK, 0, 0);
+  }
+
   // The program's message box that says `part`, once it is on screen with its text.
   HWND WaitBox(const std::string& part) {
     return Await("a message box saying \"" + part + "\"", [&]() -> HWND {
@@ -463,6 +471,55 @@ TEST_F(Panels, WizardAutomaticCWritesTheLayoutBacksUpAndReturnsHome) {
   EXPECT_EQ(read.backup->osCode, Code());
 }
 
+// Automatic-C applied and put back from its backup with the mouse and the program's own boxes:
+// nothing here reads the program's memory, which a program emulated by qemu-i386 keeps at
+// other addresses than another process sees (the list view's item messages need it).
+TEST_F(Panels, AutomaticCIsRestoredFromItsBackupWithTheMouse) {
+  const auto presets = zephyr::InitPresets();
+  Seed(presets[3]);
+  std::vector<Stored> before;
+  for (const zephyr::TuningWrite& write : Plan(presets[3])) {
+    before.push_back(ReadReal(Hive(write.hive), write.keyPath, write.valueName));
+  }
+  StartProgram();
+  HWND wizard = OpenPanel("IDC_FS_wizardMode", "frmWizardMode");
+  ASSERT_TRUE(wizard);
+  SendMessageA(FindNamed(wizard, "optMode(2)"), BM_CLICK, 0, 0);
+  PostMessageA(FindNamed(wizard, "cmdOptimize"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(AnswerPreview(program_.id(), "cmdApply")) << "no preview after Optimize";
+  ASSERT_TRUE(WaitHome(wizard));
+  ExpectRegistryHolds(presets[2]);
+  ASSERT_EQ(BackupFiles().size(), 1u);
+
+  HWND panel = OpenPanel("IDC_FS_backupManger", "frmBackUp");
+  ASSERT_TRUE(panel);
+  HWND list = FindNamed(panel, "lstBackUpList");
+  HWND restore = FindNamed(panel, "cmdRestore");
+  ASSERT_TRUE(list && restore);
+  ASSERT_TRUE(Await("the backup in the list", [&]() -> HWND {
+    return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1 ? list : nullptr;
+  }));
+  // A click on the first row, just below the column headers.
+  RECT header{};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0)), &header);
+  POINT row{header.left + 20, header.bottom + 6};
+  ScreenToClient(list, &row);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, row.y));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(row.x, row.y));
+  ASSERT_TRUE(Await("cmdRestore enabled",
+                    [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
+  ClickButton(restore);
+  HWND question = WaitBox(zephyr::kRestoreQuestion);
+  ASSERT_TRUE(question) << "no question before the restore";
+  Press(question, IDYES);
+  ASSERT_TRUE(WaitHome(panel));
+  const auto writes = Plan(presets[3]);
+  for (std::size_t i = 0; i < writes.size(); ++i) {
+    EXPECT_EQ(ReadReal(Hive(writes[i].hive), writes[i].keyPath, writes[i].valueName), before[i])
+        << Where(writes[i]);
+  }
+}
+
 TEST_F(Panels, AdvancedModeAppliesTheCableModemRecommendationsAndRevertsABadTTL) {
   const auto presets = zephyr::InitPresets();
   Seed(presets[3]);
@@ -561,7 +618,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   ASSERT_TRUE(SelectItem(list, newest));
   ASSERT_TRUE(Await("cmdRestore enabled",
                     [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
-  PostMessageA(restore, BM_CLICK, 0, 0);
+  ClickButton(restore);
   HWND question = WaitBox(zephyr::kRestoreQuestion);
   ASSERT_TRUE(question) << "no question before the restore";
   Press(question, IDYES);
@@ -582,7 +639,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   ASSERT_TRUE(SelectItem(list, craftedName));
   ASSERT_TRUE(Await("cmdRestore enabled",
                     [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
-  PostMessageA(restore, BM_CLICK, 0, 0);
+  ClickButton(restore);
   question = WaitBox(zephyr::kRestoreQuestion);
   ASSERT_TRUE(question);
   Press(question, IDYES);
@@ -600,7 +657,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   ASSERT_TRUE(SelectItem(list, craftedName));
   ASSERT_TRUE(Await("cmdDelete enabled",
                     [&]() -> HWND { return IsWindowEnabled(remove) ? remove : nullptr; }));
-  PostMessageA(remove, BM_CLICK, 0, 0);
+  ClickButton(remove);
   question = WaitBox(zephyr::kDeleteQuestion);
   ASSERT_TRUE(question) << "no question before the delete";
   Press(question, IDYES);
@@ -613,29 +670,34 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   EXPECT_NE(std::find(now.begin(), now.end(), newest), now.end()) << "the other file went too";
 }
 
-// The pinger's values, put back as they were however the test ends.
-class PingerSettingsGuard {
+// A settings key of the program's, its values put back as they were however the test ends.
+class SettingsGuard {
  public:
-  static constexpr char kKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\NetPinger";
-  PingerSettingsGuard() : before_(AllValues(HKEY_LOCAL_MACHINE, kKey)) {}
-  ~PingerSettingsGuard() {
-    for (const auto& [name, value] : AllValues(HKEY_LOCAL_MACHINE, kKey)) {
+  explicit SettingsGuard(std::string panel)
+      : key_("SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\" + std::move(panel)),
+        before_(AllValues(HKEY_LOCAL_MACHINE, key_)) {}
+  ~SettingsGuard() {
+    for (const auto& [name, value] : AllValues(HKEY_LOCAL_MACHINE, key_)) {
       const auto found = before_.find(name);
-      WriteReal(HKEY_LOCAL_MACHINE, kKey, name, found == before_.end() ? Stored{} : found->second);
+      WriteReal(HKEY_LOCAL_MACHINE, key_, name, found == before_.end() ? Stored{} : found->second);
     }
   }
-  static std::string Text(const std::string& name) {
-    const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, kKey, name);
+  SettingsGuard(const SettingsGuard&) = delete;
+  SettingsGuard& operator=(const SettingsGuard&) = delete;
+  // The value as the panel saved it, or "(missing)".
+  std::string Text(const std::string& name) const {
+    const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, key_, name);
     if (!stored.present || stored.type != REG_SZ) return "(missing)";
     return std::string(stored.data.c_str());
   }
 
  private:
+  std::string key_;
   std::map<std::string, Stored> before_;
 };
 
 TEST_F(Panels, PingerManualLoopbackIsSavedAnsweredAndLoadedAgain) {
-  PingerSettingsGuard guard;
+  SettingsGuard guard("NetPinger");
   StartProgram();
   PressMovie("IDC_FS_pingSetting", "pinger");
   HWND panel = Await("the panel frmNetPingerSettings",
@@ -663,13 +725,13 @@ TEST_F(Panels, PingerManualLoopbackIsSavedAnsweredAndLoadedAgain) {
   PostMessageA(save, BM_CLICK, 0, 0);
   // Save disables itself before it writes; the values go in table order, "chkSound" last.
   ASSERT_TRUE(Await("the pinger settings stored", [&]() -> HWND {
-    return PingerSettingsGuard::Text("chkSound") == "(missing)" ? nullptr : save;
+    return guard.Text("chkSound") == "(missing)" ? nullptr : save;
   }));
   EXPECT_FALSE(IsWindowEnabled(save));
   const std::vector<std::pair<std::string, std::string>> written = {
       {"chkDoPinging", "1"}, {"optAuto", "False"},          {"optManual", "True"},
       {"txtPingHost", "127.0.0.1"}, {"cmbPingInterval", "0"}, {"chkSound", "0"}};
-  for (const auto& [name, text] : written) EXPECT_EQ(PingerSettingsGuard::Text(name), text) << name;
+  for (const auto& [name, text] : written) EXPECT_EQ(guard.Text(name), text) << name;
 
   PostMessageA(pingNow, BM_CLICK, 0, 0);
   EXPECT_TRUE(Await("the last-ping line telling an answer from 127.0.0.1", [&]() -> HWND {
@@ -771,29 +833,8 @@ TEST_F(Panels, SystemStatusGraphsRealFiguresAndOptimizeNowTellsWhatItFreed) {
   })) << TextOf(freed);
 }
 
-// The RAM settings, put back as they were however the test ends.
-class RamSettingsGuard {
- public:
-  static constexpr char kKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\RamSettings";
-  RamSettingsGuard() : before_(AllValues(HKEY_LOCAL_MACHINE, kKey)) {}
-  ~RamSettingsGuard() {
-    for (const auto& [name, value] : AllValues(HKEY_LOCAL_MACHINE, kKey)) {
-      const auto found = before_.find(name);
-      WriteReal(HKEY_LOCAL_MACHINE, kKey, name, found == before_.end() ? Stored{} : found->second);
-    }
-  }
-  static std::string Text(const std::string& name) {
-    const Stored stored = ReadReal(HKEY_LOCAL_MACHINE, kKey, name);
-    if (!stored.present || stored.type != REG_SZ) return "(missing)";
-    return std::string(stored.data.c_str());
-  }
-
- private:
-  std::map<std::string, Stored> before_;
-};
-
 TEST_F(Panels, RamSettingsSavedThroughTheControlsLandInTheRegistryAsWritten) {
-  RamSettingsGuard guard;
+  SettingsGuard guard("RamSettings");
   StartProgram();
   PressMovie("IDC_FS_ramConfig", "memory");
   HWND panel = Await("the panel frmRamConfiguration",
@@ -821,14 +862,14 @@ TEST_F(Panels, RamSettingsSavedThroughTheControlsLandInTheRegistryAsWritten) {
                     [&]() -> HWND { return IsWindowEnabled(save) ? save : nullptr; }));
   PostMessageA(save, BM_CLICK, 0, 0);
   ASSERT_TRUE(Await("the RAM settings stored", [&]() -> HWND {
-    return RamSettingsGuard::Text("txtRetryOptimization") == "(missing)" ? nullptr : save;
+    return guard.Text("txtRetryOptimization") == "(missing)" ? nullptr : save;
   }));
   // 300 is beyond the percent unit's limit: the up-down keeps 100.
   const std::vector<std::pair<std::string, std::string>> written = {
       {"chkSoundon", "1"},   {"chkAutomatic", "1"}, {"txtAlarm", "400"},
       {"txtFreeAlarm", "10"}, {"txtTimeCheck", "250"}, {"optPer", "True"},
       {"optMB", "False"},     {"txtRunOnly", "100"},  {"txtRetryOptimization", "3"}};
-  for (const auto& [name, text] : written) EXPECT_EQ(RamSettingsGuard::Text(name), text) << name;
+  for (const auto& [name, text] : written) EXPECT_EQ(guard.Text(name), text) << name;
   // The saved values are loaded again at once, after which the panel is clean.
   EXPECT_TRUE(Await("cmdSave disabled after the reload",
                     [&]() -> HWND { return IsWindowEnabled(save) ? nullptr : save; }));

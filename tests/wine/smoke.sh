@@ -55,7 +55,7 @@ smoke "main window; every menu command shows its panel" shell_e2e.exe \
   --gtest_filter=RunningProgram.MovieButtonsShowEachPanelInTheFrameAtItsSize
 for version in win98 winxp; do
   smoke "Automatic-C applied, a backup restored, as $version" panels_e2e.exe --as=$version \
-    --gtest_filter='Panels.WizardAutomaticC*:Panels.BackupManagerRestores*'
+    --gtest_filter='Panels.WizardAutomaticC*:Panels.AutomaticCIsRestored*'
 done
 smoke "a loopback ping answered and its line shown; memory figures; Optimize Now" panels_e2e.exe \
   --as=winxp --gtest_filter='Panels.PingerManualLoopback*:Panels.SystemStatusGraphs*'
