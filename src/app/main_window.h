@@ -64,6 +64,9 @@ struct AppPaths {
   // Zephyrnet's folder in the computer's shared application data folder, where the backups go
   // when the application folder cannot be written; empty where the system has none.
   std::string dataFolder;
+  // Where no dataFolder is given, finds it the first time it is needed: the search asks the shell,
+  // which a start need not wait for.
+  std::function<std::string()> findDataFolder;
 };
 
 struct Ports {
@@ -200,6 +203,15 @@ class Program {
   // The load step of the main window. False when another instance runs: the user was told and
   // nothing was created.
   bool Start();
+  // Start in two steps, so what the user does not see yet waits until the main window is on
+  // screen: BeginStart makes the main window's form (false, as Start, when another instance
+  // runs); FinishStart loads the panels, puts the icon into the tray and makes the start-in-tray
+  // decision. Start is the two at once.
+  bool BeginStart();
+  void FinishStart();
+  // The stored start-in-tray setting, read without loading the settings panel: a start that goes
+  // to the tray shows no window, so nothing waits for one.
+  bool StartsInTray();
   // The main window's unload step: the panels in order, then the tray icon; then the end.
   void Shutdown();
 
@@ -257,6 +269,8 @@ class Program {
 
   Ports& ports() { return ports_; }
   const AppPaths& paths() const { return paths_; }
+  // paths().dataFolder, searched for on first use where it was not given.
+  const std::string& DataFolder() const;
   MainWindow& mainWindow() { return *mainWindow_; }
   // The program's own timed balloon message.
   ui::MsgFrm& msgFrm() { return msgFrm_; }
@@ -279,7 +293,7 @@ class Program {
   void ResizeFrame(PanelId id);
 
   Ports ports_;
-  AppPaths paths_;
+  mutable AppPaths paths_;  // mutable: the data folder is found on first use
   ui::MsgFrm msgFrm_{ports_.screen, ports_.timers};
   MainWindowHost* host_ = nullptr;
   ui::Tray* tray_ = nullptr;

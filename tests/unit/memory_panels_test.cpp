@@ -223,6 +223,7 @@ TEST_F(MemoryPanels, RetryZeroIsOnePassAndTheProcessorGateIsStrict) {
 TEST_F(MemoryPanels, StatusGraphsShowTheSamplesAndTheTooltipFollowsTheUnitAtOnce) {
   system.memory.availPhys = 128 * kMB;
   Start();
+  program->ShowPanel(PanelId::kSystemStatus);
   SystemStatusForm& status = Status();
   EXPECT_EQ(status.sldFreeMomoryReq.Max(), 512);
   EXPECT_EQ(status.lblTargetMemoryNeeded.Caption(), "Target Level Of RAM 0MB.");
