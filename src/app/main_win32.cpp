@@ -78,7 +78,6 @@ AppPaths PathsOfThisProgram() {
     name.resize(name.size() - 4);
   }
   paths.exeName = name;
-  paths.findDataFolder = SharedDataFolder;
   return paths;
 }
 
@@ -298,6 +297,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
                    background, screen, scheduler, pump},
                   PathsOfThisProgram());
+  program.SetDataFolderSearch(SharedDataFolder);
 
   NotificationAreaWin32 notificationArea;
   ui::TrayArgs trayArgs;

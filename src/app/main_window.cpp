@@ -289,8 +289,8 @@ void Program::CloseDialog() {
 }
 
 const std::string& Program::DataFolder() const {
-  if (paths_.findDataFolder) {
-    paths_.dataFolder = std::exchange(paths_.findDataFolder, nullptr)();
+  if (dataFolderSearch_ && paths_.dataFolder.empty()) {
+    paths_.dataFolder = std::exchange(dataFolderSearch_, nullptr)();
   }
   return paths_.dataFolder;
 }

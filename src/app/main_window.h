@@ -64,9 +64,6 @@ struct AppPaths {
   // Zephyrnet's folder in the computer's shared application data folder, where the backups go
   // when the application folder cannot be written; empty where the system has none.
   std::string dataFolder;
-  // Where no dataFolder is given, finds it the first time it is needed: the search asks the shell,
-  // which a start need not wait for.
-  std::function<std::string()> findDataFolder;
 };
 
 struct Ports {
@@ -269,8 +266,12 @@ class Program {
 
   Ports& ports() { return ports_; }
   const AppPaths& paths() const { return paths_; }
-  // paths().dataFolder, searched for on first use where it was not given.
+  // paths().dataFolder; where none was given and a search is set, the search runs the first time
+  // the folder is needed (it asks the shell, which a start need not wait for).
   const std::string& DataFolder() const;
+  void SetDataFolderSearch(std::function<std::string()> search) {
+    dataFolderSearch_ = std::move(search);
+  }
   MainWindow& mainWindow() { return *mainWindow_; }
   // The program's own timed balloon message.
   ui::MsgFrm& msgFrm() { return msgFrm_; }
@@ -294,6 +295,7 @@ class Program {
 
   Ports ports_;
   mutable AppPaths paths_;  // mutable: the data folder is found on first use
+  mutable std::function<std::string()> dataFolderSearch_;
   ui::MsgFrm msgFrm_{ports_.screen, ports_.timers};
   MainWindowHost* host_ = nullptr;
   ui::Tray* tray_ = nullptr;
