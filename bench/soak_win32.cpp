@@ -7,6 +7,7 @@
 // the USER objects a system without GetGuiResources figures cannot show otherwise). Where the
 // system reports no handles for another process (Wine), they are counted from the system's handle
 // list. Wine 8 reports no GDI or USER objects for another process at all: those columns stay 0.
+// The last column is the number of whole tours of the panels done before the sample.
 // The functions newer than the oldest systems are looked up: GetProcessMemoryInfo (psapi.dll, or
 // kernel32 as K32GetProcessMemoryInfo) and GetProcessHandleCount. Exit status 0 when the program
 // ran to the end, 1 when it ended early or a step failed, 2 on bad arguments.
@@ -234,7 +235,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write %s\n", argv[3]);
     return 2;
   }
-  std::fprintf(csv, "seconds,private_bytes,handles,gdi_objects,user_objects,windows\n");
+  std::fprintf(csv, "seconds,private_bytes,handles,gdi_objects,user_objects,windows,tours\n");
 
   const std::vector<Stored> before = PutSettings();
   std::string commandLine = std::string("\"") + argv[1] + "\"";
@@ -275,8 +276,8 @@ int main(int argc, char** argv) {
     }
     if (now >= nextSample) {
       const Sample s = Take(probe, process, processId, now);
-      std::fprintf(csv, "%.1f,%llu,%lu,%lu,%lu,%ld\n", s.seconds, s.privateBytes, s.handles,
-                   s.gdi, s.user, s.windows);
+      std::fprintf(csv, "%.1f,%llu,%lu,%lu,%lu,%ld,%lu\n", s.seconds, s.privateBytes, s.handles,
+                   s.gdi, s.user, s.windows, tours);
       std::fflush(csv);
       nextSample += 10;
       if (nextSample > total + 0.5) break;
