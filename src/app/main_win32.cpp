@@ -78,7 +78,6 @@ AppPaths PathsOfThisProgram() {
     name.resize(name.size() - 4);
   }
   paths.exeName = name;
-  paths.dataFolder = SharedDataFolder();
   return paths;
 }
 
@@ -301,6 +300,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Program program({registry, system, shell, dialogs, clock, files, timers, locale, network, sound,
                    background, screen, scheduler, pump},
                   PathsOfThisProgram());
+  program.SetDataFolderSearch(SharedDataFolder);
 
   NotificationAreaWin32 notificationArea;
   ui::TrayArgs trayArgs;
@@ -316,8 +316,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   MainWindowWin32 window(program, timers);
   program.AttachHost(&window);
   // A second instance has been told and ends here, having created nothing.
-  if (!program.Start()) return 0;
-  if (!window.Show()) return 1;
+  if (!program.BeginStart()) return 0;
+  if (program.StartsInTray()) {
+    // No window is shown: the whole start comes first, as it decides that.
+    program.FinishStart();
+    if (!window.Show()) return 1;
+  } else {
+    // The panels, the tray icon and their timers wait until the menu is on screen and painted.
+    if (!window.Show()) return 1;
+    RedrawWindow(reinterpret_cast<HWND>(window.WindowHandle()), nullptr, nullptr,
+                 RDW_UPDATENOW | RDW_ALLCHILDREN);
+    program.FinishStart();
+  }
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -14,6 +14,8 @@
 #include "tuning/wizard_mode_form.h"
 #include "app/version_text.h"
 
+#include <utility>
+
 namespace zephyr {
 namespace {
 
@@ -108,6 +110,18 @@ void Program::AttachTray(ui::Tray* tray) {
 }
 
 bool Program::Start() {
+  if (!BeginStart()) return false;
+  FinishStart();
+  return true;
+}
+
+bool Program::StartsInTray() {
+  const std::string key = std::string(kSettingsRootKey) + std::string(kMainSettingsSubkey);
+  return CheckBoxValueOf(GetMachineSetting(ports_.registry, key, "chkRunProgramMini", "0")) ==
+         ui::kChecked;
+}
+
+bool Program::BeginStart() {
   if (!ports_.system.ClaimSingleInstance(kInstanceMutexName)) {
     Message(kAlreadyRunningMessage);
     return false;
@@ -123,7 +137,10 @@ bool Program::Start() {
   os_ = DetectOS(ports_.system);
   vistaOrLater_ = DetectVistaOrLater(ports_.system);
   window.Load(ports_.timers);
+  return true;
+}
 
+void Program::FinishStart() {
   presets_ = InitPresets();
   if (tray_) tray_->Show(true);
   for (PanelId id : kStartupOrder) Panel(id);
@@ -133,7 +150,6 @@ bool Program::Start() {
       settings && settings->chkRunProgramMini.Value() == ui::kChecked) {
     ShowTrayNotice();
   }
-  return true;
 }
 
 void Program::Shutdown() {
@@ -272,19 +288,27 @@ void Program::CloseDialog() {
   if (host_) host_->CloseDialog(*dialog_);
 }
 
+const std::string& Program::DataFolder() const {
+  if (dataFolderSearch_ && paths_.dataFolder.empty()) {
+    paths_.dataFolder = std::exchange(dataFolderSearch_, nullptr)();
+  }
+  return paths_.dataFolder;
+}
+
 std::string Program::BackupFolder() const {
   const std::string beside = JoinPath(paths_.folder, kBackupFolderName);
-  if (paths_.dataFolder.empty() || FolderWritable(ports_.files, beside)) return beside;
-  if (!ports_.files.IsFolder(paths_.dataFolder)) ports_.files.CreateFolder(paths_.dataFolder);
-  return JoinPath(paths_.dataFolder, kBackupFolderName);
+  const std::string& dataFolder = DataFolder();
+  if (dataFolder.empty() || FolderWritable(ports_.files, beside)) return beside;
+  if (!ports_.files.IsFolder(dataFolder)) ports_.files.CreateFolder(dataFolder);
+  return JoinPath(dataFolder, kBackupFolderName);
 }
 
 std::vector<std::string> Program::BackupFolders() const {
   std::vector<std::string> folders{BackupFolder()};
   for (const std::string& other : {JoinPath(paths_.folder, kBackupFolderName),
-                                   paths_.dataFolder.empty()
+                                   DataFolder().empty()
                                        ? std::string()
-                                       : JoinPath(paths_.dataFolder, kBackupFolderName)}) {
+                                       : JoinPath(DataFolder(), kBackupFolderName)}) {
     if (!other.empty() && other != folders.front() && ports_.files.IsFolder(other)) {
       folders.push_back(other);
     }

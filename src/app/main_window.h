@@ -200,6 +200,15 @@ class Program {
   // The load step of the main window. False when another instance runs: the user was told and
   // nothing was created.
   bool Start();
+  // Start in two steps, so what the user does not see yet waits until the main window is on
+  // screen: BeginStart makes the main window's form (false, as Start, when another instance
+  // runs); FinishStart loads the panels, puts the icon into the tray and makes the start-in-tray
+  // decision. Start is the two at once.
+  bool BeginStart();
+  void FinishStart();
+  // The stored start-in-tray setting, read without loading the settings panel: a start that goes
+  // to the tray shows no window, so nothing waits for one.
+  bool StartsInTray();
   // The main window's unload step: the panels in order, then the tray icon; then the end.
   void Shutdown();
 
@@ -257,6 +266,12 @@ class Program {
 
   Ports& ports() { return ports_; }
   const AppPaths& paths() const { return paths_; }
+  // paths().dataFolder; where none was given and a search is set, the search runs the first time
+  // the folder is needed (it asks the shell, which a start need not wait for).
+  const std::string& DataFolder() const;
+  void SetDataFolderSearch(std::function<std::string()> search) {
+    dataFolderSearch_ = std::move(search);
+  }
   MainWindow& mainWindow() { return *mainWindow_; }
   // The program's own timed balloon message.
   ui::MsgFrm& msgFrm() { return msgFrm_; }
@@ -279,7 +294,8 @@ class Program {
   void ResizeFrame(PanelId id);
 
   Ports ports_;
-  AppPaths paths_;
+  mutable AppPaths paths_;  // mutable: the data folder is found on first use
+  mutable std::function<std::string()> dataFolderSearch_;
   ui::MsgFrm msgFrm_{ports_.screen, ports_.timers};
   MainWindowHost* host_ = nullptr;
   ui::Tray* tray_ = nullptr;

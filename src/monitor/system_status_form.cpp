@@ -62,8 +62,24 @@ void SystemStatusForm::Form_Load() {
     queryObject_ = std::make_unique<clsCPUUsage>(ports.registry, ports.system);
   }
   queryObject_->Initialize();
+  tmrCPU.SetEnabled(Visible());
   UpdateFreeMemoryTarget();
   sldFreeMomoryReq_Change();
+}
+
+// A graph that went on sampling while nobody saw it would wake the computer three times a second
+// for nothing; one that joined the bars from before the panel was hidden to those after would draw
+// minutes as a step. So the processor graph starts afresh when the panel is shown, its first bar
+// measured from that moment.
+void SystemStatusForm::VisibleChanged() {
+  if (!Visible()) {
+    tmrCPU.SetEnabled(false);
+    return;
+  }
+  if (!Loaded() || !queryObject_) return;
+  histCPU.ClearHistory();
+  queryObject_->Query();
+  tmrCPU.SetEnabled(true);
 }
 
 void SystemStatusForm::UpdateFreeMemoryTarget() {
@@ -147,7 +163,10 @@ void SystemStatusForm::tmrMemory_Timer() {
   if (tray == nullptr) return;
   auto* ram = dynamic_cast<RamConfigurationForm*>(&program_.Panel(PanelId::kRamConfiguration));
   const bool inPercent = ram != nullptr && ram->optPer.Value();
-  tray->SetTrayToolTip(MemoryToolTipText(inPercent, histMemory.CurrentValue(), freeMegabytes_));
+  // The shell is told only of a new text (or when it lost the icon), not three times a second.
+  std::string tip = MemoryToolTipText(inPercent, histMemory.CurrentValue(), freeMegabytes_);
+  if (tray->IsVisible() && tip == tray->TrayToolTip()) return;
+  tray->SetTrayToolTip(std::move(tip));
   tray->Show(true);
 }
 

@@ -85,7 +85,9 @@ class SystemStatusForm : public ui::Form {
   ui::Label lblFreedMemory{*this, {.name = "lblFreedMemory", .container = &frameMemoryControl,
                                    .bounds = {8, 60, 392, 16}}};
 
-  ui::Timer tmrCPU{*this, {.name = "tmrCPU", .interval = kGraphInterval}};
+  // The processor graph samples only while the panel is seen (VisibleChanged starts and stops
+  // it); the memory timer runs always, as the tray icon's tooltip tells the free memory.
+  ui::Timer tmrCPU{*this, {.name = "tmrCPU", .interval = kGraphInterval, .enabled = false}};
   ui::Timer tmrMemory{*this, {.name = "tmrMemory", .interval = kGraphInterval}};
   // One shot: reads the memory status again a while after a freeing.
   ui::Timer tmrFreedReport{*this, {.name = "tmrFreedReport", .interval = kFreedReportDelay,
@@ -103,6 +105,7 @@ class SystemStatusForm : public ui::Form {
 
  private:
   void Form_Load() override;
+  void VisibleChanged() override;
   void sldFreeMomoryReq_Change();
   void cmdOptimaize_Click();
   void sldCPUSpeed_Click();

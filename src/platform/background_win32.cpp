@@ -10,7 +10,14 @@ constexpr UINT kFinishedMessage = WM_APP + 40;
 
 }  // namespace
 
-BackgroundWin32::BackgroundWin32() {
+// The window is made with the first request, not at start-up: a hidden top-level window costs
+// the first one of a process a good part of its start (the display driver is loaded for it), and
+// most runs make no request before the main window is on screen.
+BackgroundWin32::BackgroundWin32() = default;
+
+HWND BackgroundWin32::Window() {
+  if (window_ || windowTried_) return window_;
+  windowTried_ = true;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &BackgroundWin32::WindowProc;
@@ -20,6 +27,7 @@ BackgroundWin32::BackgroundWin32() {
   window_ = CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                             nullptr);
   if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return window_;
 }
 
 BackgroundWin32::~BackgroundWin32() {
@@ -39,8 +47,7 @@ void BackgroundWin32::Run(std::function<void()> work, std::function<void()> done
   job->done = std::move(done);
   Job* running = job.get();
   jobs_.emplace(id, std::move(job));
-  if (window_) {
-    HWND window = window_;
+  if (HWND window = Window()) {
     // The thread touches only its own job, which stays where it is until it has finished.
     running->thread = std::make_unique<Win32Thread>([running, window, id] {
       running->work();

@@ -1,7 +1,8 @@
 // The real background port: each request's work on a thread of its own (Win32Thread), and its
-// completion posted to a hidden window of the thread that made the port, so `done` runs from that
-// thread's message loop, also while a message box or a menu runs its own loop. A message-only
-// window would need Windows 2000; a hidden top-level window works from Windows 95 on.
+// completion posted to a hidden window of the thread that made the port (made with the first
+// request), so `done` runs from that thread's message loop, also while a message box or a menu
+// runs its own loop. A message-only window would need Windows 2000; a hidden top-level window
+// works from Windows 95 on.
 #pragma once
 
 #include <windows.h>
@@ -38,8 +39,11 @@ class BackgroundWin32 final : public BackgroundPort {
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Finished(unsigned id);
+  // The hidden window the threads post to, made on first use; null when it cannot be made.
+  HWND Window();
 
   HWND window_ = nullptr;
+  bool windowTried_ = false;
   std::map<unsigned, std::unique_ptr<Job>> jobs_;
   unsigned nextId_ = 1;
 };

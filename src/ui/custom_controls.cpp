@@ -30,6 +30,12 @@ void Histogram::SetCurrentValue(double value) {
   NotifyChanged(Property::kValue);
 }
 
+void Histogram::ClearHistory() {
+  currentValue_ = 0.0;
+  history_.clear();
+  NotifyChanged(Property::kValue);
+}
+
 std::vector<double> Histogram::VisibleSamples() const {
   const std::size_t shown = std::min(history_.size(), static_cast<std::size_t>(maxLines_));
   return std::vector<double>(history_.end() - static_cast<std::ptrdiff_t>(shown), history_.end());

@@ -48,6 +48,9 @@ class Histogram : public Control {
   // Adds a sample. The bar keeps it between 0 and 100; a value that is not a number draws as 0.
   void SetCurrentValue(double value);
 
+  // Forgets every sample: the graph starts afresh, empty, with CurrentValue 0.
+  void ClearHistory();
+
   // Every kept sample, oldest first, each between 0 and 100.
   const std::deque<double>& History() const { return history_; }
   // The samples on screen: the newest MaxLines, oldest first.

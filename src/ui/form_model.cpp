@@ -163,6 +163,7 @@ void Form::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
   NotifyChanged(Property::kVisible);
+  VisibleChanged();
 }
 
 void Form::SetMousePointer(int pointer) {

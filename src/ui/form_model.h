@@ -268,6 +268,8 @@ class Form {
  protected:
   virtual void Form_Load() {}
   virtual void Form_Unload() {}
+  // After Visible has changed, whether from code or from the program showing the panel.
+  virtual void VisibleChanged() {}
 
  private:
   friend class Control;

@@ -149,13 +149,7 @@ BalloonGeometry ToPixels(const BalloonGeometry& units, int dpi) {
 }
 
 BalloonWindowWin32::BalloonWindowWin32(MsgFrm& form, HINSTANCE instance)
-    : form_(form), instance_(instance), strip_(LoadStrip(instance)) {
-  messageFont_ = controlFont_.get();
-  LOGFONTA font{};
-  if (GetObjectA(messageFont_, sizeof font, &font) == sizeof font) {
-    font.lfWeight = FW_BOLD;
-    titleFont_ = CreateFontIndirectA(&font);
-  }
+    : form_(form), instance_(instance) {
   form_.AttachHost(this);
 }
 
@@ -163,6 +157,39 @@ BalloonWindowWin32::~BalloonWindowWin32() {
   form_.AttachHost(nullptr);
   Destroy();
   if (titleFont_) DeleteObject(titleFont_);
+  if (iconBitmap_) DeleteObject(iconBitmap_);
+}
+
+// The fonts and the icon strip, with the first balloon: most runs never show one, and none is
+// shown before the main window is on screen.
+void BalloonWindowWin32::LoadResources() {
+  if (controlFont_) return;
+  controlFont_.emplace(scale_);
+  messageFont_ = controlFont_->get();
+  LOGFONTA font{};
+  if (GetObjectA(messageFont_, sizeof font, &font) == sizeof font) {
+    font.lfWeight = FW_BOLD;
+    titleFont_ = CreateFontIndirectA(&font);
+  }
+  strip_ = LoadStrip(instance_);
+}
+
+// The icon's picture on the balloon's colour, drawn once and kept while the icon and the colour
+// stay the same from one balloon to the next.
+HBITMAP BalloonWindowWin32::IconBitmap(int cell) {
+  const std::uint32_t back = form_.BackColor();
+  if (iconBitmap_ && cell == iconCell_ && back == iconBack_) return iconBitmap_;
+  if (iconBitmap_) DeleteObject(std::exchange(iconBitmap_, nullptr));
+  const PixelImage picture = DrawIconCell(strip_, cell, back);
+  std::uint32_t* bits = nullptr;
+  iconBitmap_ = MakeDib(picture.width, picture.height, &bits);
+  if (!iconBitmap_ || !bits) return iconBitmap_;
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i) bits[i] = SwapRedBlue(picture.pixels[i]);
+  GdiFlush();
+  iconCell_ = cell;
+  iconBack_ = back;
+  iconSize_ = {picture.width, picture.height};
+  return iconBitmap_;
 }
 
 bool BalloonWindowWin32::RegisterClasses() {
@@ -180,6 +207,7 @@ bool BalloonWindowWin32::RegisterClasses() {
 }
 
 int BalloonWindowWin32::MessageHeight(const std::string& text, int width) {
+  LoadResources();
   ScreenDc screen;
   if (!screen.get()) return kBalloonLineHeight;
   GdiSelection font(screen.get(), messageFont_);
@@ -194,6 +222,7 @@ int BalloonWindowWin32::MessageHeight(const std::string& text, int width) {
 void BalloonWindowWin32::ShowBalloon(MsgFrm& form) {
   // One balloon at a time: the earlier window goes before the screen behind the new one is read.
   Destroy();
+  LoadResources();
   if (!RegisterClasses()) return;
   const BalloonGeometry geometry = ToPixels(form.Geometry(), dpi_);
   if (!Compose(geometry)) return;
@@ -314,16 +343,13 @@ HRGN BalloonWindowWin32::MakeRegion(const BalloonGeometry& geometry) const {
   return region;
 }
 
-void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) const {
-  const PixelImage picture = DrawIconCell(strip_, cell, form_.BackColor());
-  std::uint32_t* bits = nullptr;
-  UniqueGdi<HBITMAP> dib(MakeDib(picture.width, picture.height, &bits));
+void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) {
+  const HBITMAP icon = IconBitmap(cell);
   MemoryDc source(CreateCompatibleDC(dc));
-  if (!dib || !bits || !source) return;
-  for (std::size_t i = 0; i < picture.pixels.size(); ++i) bits[i] = SwapRedBlue(picture.pixels[i]);
-  GdiSelection selected(source.get(), dib.get());
+  if (!icon || !source) return;
+  GdiSelection selected(source.get(), icon);
   StretchBlt(dc, bounds.x, bounds.y, bounds.width, bounds.height, source.get(), 0, 0,
-             picture.width, picture.height, SRCCOPY);
+             iconSize_.cx, iconSize_.cy, SRCCOPY);
 }
 
 void BalloonWindowWin32::Destroy() {

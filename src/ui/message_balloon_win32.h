@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "ui/message_balloon.h"
@@ -60,18 +61,25 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
   // The window's picture, from the screen behind `bounds` (pixels).
   bool Compose(const BalloonGeometry& geometry);
   HRGN MakeRegion(const BalloonGeometry& geometry) const;
-  void PaintCell(HDC dc, int cell, const Rect& bounds) const;
+  void PaintCell(HDC dc, int cell, const Rect& bounds);
+  void LoadResources();
+  HBITMAP IconBitmap(int cell);
   void Destroy();
 
   MsgFrm& form_;
   HINSTANCE instance_;
-  // The screen's scale and the control font at it, read once: the balloon is drawn for them.
+  // The screen's scale, read once, and the control font at it, made with the first balloon: the
+  // balloon is drawn for them.
   DpiScale scale_ = ScreenScale();
-  ControlFont controlFont_{scale_};
+  std::optional<ControlFont> controlFont_;
   int dpi_ = scale_.Dpi();
   PixelImage strip_{};
   HFONT titleFont_ = nullptr;
   HFONT messageFont_ = nullptr;
+  HBITMAP iconBitmap_ = nullptr;
+  int iconCell_ = -1;
+  std::uint32_t iconBack_ = 0;
+  SIZE iconSize_{0, 0};
   HBRUSH backBrush_ = nullptr;
   HBITMAP canvas_ = nullptr;
   SIZE canvasSize_{0, 0};

@@ -261,8 +261,8 @@ TEST_F(ProgramTest, TheTrayIconComesAndGoesWithTheProgramAndBringsTheWindowBack)
   EXPECT_EQ(area.calls.back().message, kNimDelete);
 }
 
-// Start-up: the presets and the tray icon before the panels, the panels in their order, and the
-// timers of every panel running whether it is shown or not.
+// Start-up: the presets and the tray icon before the panels, the panels in their order, and every
+// enabled timer of every panel running whether it is shown or not.
 TEST_F(ProgramTest, StartUpBringsUpPresetsTrayAndPanelsInOrderWithTheirTimersRunning) {
   FakeNotificationArea area;
   ui::Tray tray(area, timers, {.hwnd = 0x99});
@@ -292,6 +292,45 @@ TEST_F(ProgramTest, StartUpBringsUpPresetsTrayAndPanelsInOrderWithTheirTimersRun
     }
   }
   EXPECT_GE(running, 1u) << "the pinger's timer at least";
+}
+
+// The window's own start paints the menu between the two steps: the first makes no panel and
+// puts nothing into the tray; the start-in-tray setting is known before either.
+TEST_F(ProgramTest, TheFirstStartStepMakesNoPanelAndTheSecondMakesThemAll) {
+  FakeNotificationArea area;
+  ui::Tray tray(area, timers, {.hwnd = 0x99});
+  program.AttachTray(&tray);
+  std::vector<PanelId> made;
+  program.SetPanelFactory([&](Program& owner, PanelId id) {
+    made.push_back(id);
+    return DefaultPanels()(owner, id);
+  });
+  const std::string key = std::string(kSettingsRootKey) + std::string(kMainSettingsSubkey);
+  for (const char* stored : {"0", "2", "x"}) {
+    registry.PutString(kHKeyLocalMachine, key, "chkRunProgramMini", stored);
+    EXPECT_FALSE(program.StartsInTray()) << stored;
+  }
+  registry.PutString(kHKeyLocalMachine, key, "chkRunProgramMini", "1");
+  EXPECT_TRUE(program.StartsInTray());
+  registry.PutString(kHKeyLocalMachine, key, "chkRunProgramMini", "0");
+  int searches = 0;
+  program.SetDataFolderSearch([&] {
+    ++searches;
+    return std::string("C:\\Data\\Zephyrnet");
+  });
+
+  ASSERT_TRUE(program.BeginStart());
+  EXPECT_TRUE(made.empty());
+  EXPECT_FALSE(tray.IsVisible());
+  EXPECT_TRUE(program.mainWindow().Loaded());
+  program.FinishStart();
+  EXPECT_EQ(made, std::vector<PanelId>(kStartupOrder.begin(), kStartupOrder.end()));
+  EXPECT_TRUE(tray.IsVisible());
+  EXPECT_TRUE(program.mainWindow().Visible());
+  EXPECT_EQ(searches, 0) << "the data folder is searched for when a backup needs it";
+  program.BackupFolders();
+  EXPECT_EQ(program.DataFolder(), "C:\\Data\\Zephyrnet");
+  EXPECT_EQ(searches, 1);
 }
 
 // The real window's part for the ends: which panels went, and whether the icon was still in the

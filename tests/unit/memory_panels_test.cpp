@@ -223,6 +223,7 @@ TEST_F(MemoryPanels, RetryZeroIsOnePassAndTheProcessorGateIsStrict) {
 TEST_F(MemoryPanels, StatusGraphsShowTheSamplesAndTheTooltipFollowsTheUnitAtOnce) {
   system.memory.availPhys = 128 * kMB;
   Start();
+  program->ShowPanel(PanelId::kSystemStatus);
   SystemStatusForm& status = Status();
   EXPECT_EQ(status.sldFreeMomoryReq.Max(), 512);
   EXPECT_EQ(status.lblTargetMemoryNeeded.Caption(), "Target Level Of RAM 0MB.");
@@ -254,6 +255,31 @@ TEST_F(MemoryPanels, StatusGraphsShowTheSamplesAndTheTooltipFollowsTheUnitAtOnce
   timers.Advance(300);
   EXPECT_EQ(status.frameCPUUsage.Caption(), "Processor usage (not available).");
   EXPECT_EQ(status.histCPU.History().back(), 0);
+}
+
+TEST_F(MemoryPanels, TheProcessorGraphSamplesOnlyWhileShownAndStartsAfreshWhenShownAgain) {
+  Start();
+  SystemStatusForm& status = Status();
+  NextCpuSample(80);
+  timers.Advance(3000);
+  EXPECT_FALSE(status.tmrCPU.Running());
+  EXPECT_TRUE(status.histCPU.History().empty());
+  EXPECT_TRUE(status.tmrMemory.Running()) << "the tray tooltip tells the free memory all along";
+
+  program->ShowPanel(PanelId::kSystemStatus);
+  // The first bar measures from the moment the panel is shown, not the time it was hidden.
+  NextCpuSample(20);
+  timers.Advance(300);
+  EXPECT_EQ(status.histCPU.History(), (std::deque<double>{20}));
+  program->ShowPanel(PanelId::kRamConfiguration);
+  EXPECT_FALSE(status.tmrCPU.Running());
+  NextCpuSample(90);
+  timers.Advance(3000);
+  program->ShowPanel(PanelId::kSystemStatus);
+  EXPECT_TRUE(status.histCPU.History().empty());
+  NextCpuSample(30);
+  timers.Advance(300);
+  EXPECT_EQ(status.histCPU.History(), (std::deque<double>{30}));
 }
 
 TEST_F(MemoryPanels, SpeedAndZoomSlidersSetTheTimersAndTheSamplesShown) {
