@@ -57,8 +57,16 @@ for version in win98 winxp; do
   smoke "Automatic-C applied, a backup restored, as $version" panels_e2e.exe --as=$version \
     --gtest_filter='Panels.WizardAutomaticC*:Panels.AutomaticCIsRestored*'
 done
-smoke "a loopback ping answered and its line shown; memory figures; Optimize Now" panels_e2e.exe \
-  --as=winxp --gtest_filter='Panels.PingerManualLoopback*:Panels.SystemStatusGraphs*'
+if [[ $(zephyr_route) == qemu-user ]]; then
+  # Emulated, the memory status the program is given is nonsense (a free share of 652 % was
+  # seen, with qemu-i386 7.2 on a 24 GB machine), so its figures are not checked there.
+  smoke "a loopback ping answered and its line shown" panels_e2e.exe \
+    --as=winxp --gtest_filter='Panels.PingerManualLoopback*'
+  echo "smoke suite: the memory figures are not checked emulated: qemu-i386 misreports the memory status"
+else
+  smoke "a loopback ping answered and its line shown; memory figures; Optimize Now" panels_e2e.exe \
+    --as=winxp --gtest_filter='Panels.PingerManualLoopback*:Panels.SystemStatusGraphs*'
+fi
 smoke "the Windows 98 balloon shown and gone after its time" tray_notice_e2e.exe --as=win98
 
 printf '\nsmoke suite on the %s, route %s:\n' "$kind" "$(zephyr_route)"
