@@ -305,9 +305,14 @@ class Panels : public ::testing::Test {
         << "no visible movie button sends " << command << (via.empty() ? "" : " via " + via);
   }
 
+  // A panel shown before stays visible behind the movie, so the wait is for its frame in front
+  // of the movie again: by then the program has handled the command (a list filled afresh).
   HWND OpenPanel(const std::string& command, const std::string& form) {
     PressMovie(command, "network");
-    return Await("the panel " + form, [&] { return FindVisible(main_, form); });
+    return Await("the panel " + form + " in front of the movie", [&]() -> HWND {
+      HWND panel = FindVisible(main_, form);
+      return panel && !MovieCovers(panel) ? panel : nullptr;
+    });
   }
 
   // Whether the movie is in front of the panel's frame again: the movie's home.
