@@ -49,6 +49,14 @@ bool InLayout(OsCode osCode, RegKey hive, std::string_view path, std::string_vie
       if (SameName(entry.valueName, name)) return true;
     }
   }
+  // The values written beside an entry under the name or in the key Windows reads are in the
+  // layout too, at their fixed places.
+  for (const backup_layout::CompanionSpec& companion : backup_layout::Companions(osCode)) {
+    if (companion.hive == hive && SameName(companion.keyPath, path) &&
+        SameName(companion.valueName, name)) {
+      return true;
+    }
+  }
   if (hive != kHKeyLocalMachine) return false;
   bool adapterValue = false;
   for (const backup_layout::EntrySpec& entry : backup_layout::PerAdapterEntries(osCode)) {
