@@ -339,6 +339,19 @@ class Panels : public ::testing::Test {
     PostMessageA(button, BM_CLICK, 0, 0);
   }
 
+  // Clicks Restore once it is enabled and answers the program's question with Yes.
+  ::testing::AssertionResult ConfirmRestore(HWND restore) {
+    if (!Await("cmdRestore enabled",
+               [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; })) {
+      return ::testing::AssertionFailure() << "cmdRestore stayed disabled";
+    }
+    ClickButton(restore);
+    HWND question = WaitBox(zephyr::kRestoreQuestion);
+    if (!question) return ::testing::AssertionFailure() << "no question before the restore";
+    Press(question, IDYES);
+    return ::testing::AssertionSuccess();
+  }
+
   // The program's message box that says `part`, once it is on screen with its text.
   HWND WaitBox(const std::string& part) {
     return Await("a message box saying \"" + part + "\"", [&]() -> HWND {
@@ -511,12 +524,7 @@ TEST_F(Panels, AutomaticCIsRestoredFromItsBackupWithTheMouse) {
   ScreenToClient(list, &row);
   PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row.x, row.y));
   PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(row.x, row.y));
-  ASSERT_TRUE(Await("cmdRestore enabled",
-                    [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
-  ClickButton(restore);
-  HWND question = WaitBox(zephyr::kRestoreQuestion);
-  ASSERT_TRUE(question) << "no question before the restore";
-  Press(question, IDYES);
+  ASSERT_TRUE(ConfirmRestore(restore));
   ASSERT_TRUE(WaitHome(panel));
   const auto writes = Plan(presets[3]);
   for (std::size_t i = 0; i < writes.size(); ++i) {
@@ -621,12 +629,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
 
   // Restore of the backup the apply wrote.
   ASSERT_TRUE(SelectItem(list, newest));
-  ASSERT_TRUE(Await("cmdRestore enabled",
-                    [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
-  ClickButton(restore);
-  HWND question = WaitBox(zephyr::kRestoreQuestion);
-  ASSERT_TRUE(question) << "no question before the restore";
-  Press(question, IDYES);
+  ASSERT_TRUE(ConfirmRestore(restore));
   ASSERT_TRUE(WaitHome(panel));
   for (const zephyr::TuningWrite& write : Plan(presets[3])) {
     const std::string where =
@@ -642,12 +645,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   restore = FindNamed(panel, "cmdRestore");
   remove = FindNamed(panel, "cmdDelete");
   ASSERT_TRUE(SelectItem(list, craftedName));
-  ASSERT_TRUE(Await("cmdRestore enabled",
-                    [&]() -> HWND { return IsWindowEnabled(restore) ? restore : nullptr; }));
-  ClickButton(restore);
-  question = WaitBox(zephyr::kRestoreQuestion);
-  ASSERT_TRUE(question);
-  Press(question, IDYES);
+  ASSERT_TRUE(ConfirmRestore(restore));
   HWND refusal = WaitBox("is damaged");
   ASSERT_TRUE(refusal) << "no message refusing the crafted file";
   Press(refusal, IDOK);
@@ -663,7 +661,7 @@ TEST_F(Panels, BackupManagerRestoresRefusesAForeignKeyAndDeletes) {
   ASSERT_TRUE(Await("cmdDelete enabled",
                     [&]() -> HWND { return IsWindowEnabled(remove) ? remove : nullptr; }));
   ClickButton(remove);
-  question = WaitBox(zephyr::kDeleteQuestion);
+  HWND question = WaitBox(zephyr::kDeleteQuestion);
   ASSERT_TRUE(question) << "no question before the delete";
   Press(question, IDYES);
   EXPECT_TRUE(Await(craftedName + " gone from the list", [&]() -> HWND {
