@@ -4,21 +4,14 @@
 #include <optional>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/main_settings_services.h"
 #include "platform/registry.h"
 
 namespace zephyr {
 
-int CheckBoxValueOf(const std::string& stored) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), value);
-  if (error != std::errc() || end != stored.data() + stored.size()) return ui::kUnchecked;
-  return value >= ui::kUnchecked && value <= ui::kGrayed ? value : ui::kUnchecked;
-}
-
-MainSettingsForm::MainSettingsForm(Program& program)
+MainSettingsForm::MainSettingsForm(MainSettingsServices& program)
     : ui::Form({.name = "frmMainSettings", .caption = "Main Settings",
-                .bounds = {0, 0, kPanelFrameWidth, 245}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 245}}),
       program_(program) {
   chkRunMainProgram.Click.Connect(this, &MainSettingsForm::chkRunMainProgram_Click);
   chkRunProgramMini.Click.Connect(this, &MainSettingsForm::chkRunProgramMini_Click);
@@ -36,7 +29,7 @@ void MainSettingsForm::Form_Load() {
 }
 
 void MainSettingsForm::LoadMainSettings() {
-  RegistryPort& registry = program_.ports().registry;
+  RegistryPort& registry = program_.Registry();
   for (ui::CheckBox* box : {&chkRunMainProgram, &chkRunProgramMini}) {
     box->SetValue(CheckBoxValueOf(GetMachineSetting(registry, SettingsKey(), box->Name(), "0")));
   }
@@ -45,7 +38,7 @@ void MainSettingsForm::LoadMainSettings() {
 }
 
 bool MainSettingsForm::SaveMainSettings() {
-  RegistryPort& registry = program_.ports().registry;
+  RegistryPort& registry = program_.Registry();
   const std::string key = SettingsKey();
   struct Written {
     std::string name;
@@ -94,8 +87,8 @@ bool TaskGone(const TaskResult& result) {
 }  // namespace
 
 bool MainSettingsForm::WriteStartEntry() {
-  RegistryPort& registry = program_.ports().registry;
-  SchedulerPort& scheduler = program_.ports().scheduler;
+  RegistryPort& registry = program_.Registry();
+  SchedulerPort& scheduler = program_.Scheduler();
   taskError_.clear();
   const std::string user = scheduler.CurrentUser();
   if (scheduler.NeedsLogonTask()) {
@@ -116,9 +109,9 @@ bool MainSettingsForm::WriteStartEntry() {
 }
 
 bool MainSettingsForm::RemoveStartEntry() {
-  SchedulerPort& scheduler = program_.ports().scheduler;
+  SchedulerPort& scheduler = program_.Scheduler();
   taskError_.clear();
-  bool removed = RunEntryRemoved(program_.ports().registry);
+  bool removed = RunEntryRemoved(program_.Registry());
   const std::string user = scheduler.CurrentUser();
   if (!user.empty()) {
     const TaskResult task = scheduler.DeleteTask(LogonTaskName(user));

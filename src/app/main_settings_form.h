@@ -8,10 +8,11 @@
 #include "platform/registry_port.h"
 #include "ui/controls.h"
 #include "ui/form_model.h"
+#include "ui/stored_values.h"
 
 namespace zephyr {
 
-class Program;
+class MainSettingsServices;
 
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValueName[] = "Zephyrnet";
@@ -24,7 +25,7 @@ inline constexpr char kLogonTaskNotSavedMessage[] =
 
 class MainSettingsForm : public ui::Form {
  public:
-  explicit MainSettingsForm(Program& program);
+  explicit MainSettingsForm(MainSettingsServices& program);
 
   ui::Frame frameStartup{*this, {.name = "frameStartup", .caption = "When Windows starts",
                                  .bounds = {12, 8, 416, 112}}};
@@ -66,13 +67,9 @@ class MainSettingsForm : public ui::Form {
   void SetSettingsDirty(bool dirty);
   std::string SettingsKey() const;
 
-  Program& program_;
+  MainSettingsServices& program_;
   bool dirty_ = false;
   std::string taskError_;
 };
-
-// A stored check-box value: "0", "1" or "2"; anything else, a value that is not a whole number
-// among them, reads as unchecked.
-int CheckBoxValueOf(const std::string& stored);
 
 }  // namespace zephyr

@@ -209,6 +209,22 @@ void Program::OfferMTUInAdvancedMode(std::int32_t mtu) {
 
 void Program::BringMovieToFront() { mainWindow_->flash.BringToFront(); }
 
+std::int32_t Program::ProcessorBusy() {
+  auto* status = dynamic_cast<SystemStatusForm*>(&Panel(PanelId::kSystemStatus));
+  return status != nullptr ? status->QueryObject().Query() : -1;
+}
+
+void Program::ReportFreeing(FreeingKind kind, std::uint64_t beforeBytes) {
+  if (auto* status = dynamic_cast<SystemStatusForm*>(&Panel(PanelId::kSystemStatus))) {
+    status->ReportFreeing(kind, beforeBytes);
+  }
+}
+
+bool Program::MemoryTipInPercent() {
+  auto* ram = dynamic_cast<RamConfigurationForm*>(&Panel(PanelId::kRamConfiguration));
+  return ram != nullptr && ram->optPer.Value();
+}
+
 void Program::ReturnMovieHome() {
   BringMovieToFront();
   mainWindow_->flash.SetVariable("_root.home", "true");

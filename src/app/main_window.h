@@ -17,7 +17,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_settings_services.h"
 #include "app/panels.h"
+#include "backup/backup_manager_services.h"
+#include "memory/ram_configuration_services.h"
+#include "monitor/system_status_services.h"
+#include "pinger/net_pinger_services.h"
 #include "platform/clock_port.h"
 #include "platform/background_port.h"
 #include "platform/dialog_port.h"
@@ -35,6 +40,7 @@
 #include "tuning/presets.h"
 #include "tuning/tuning_params.h"
 #include "tuning/tuning_preview.h"
+#include "tuning/tuning_services.h"
 #include "ui/controls.h"
 #include "ui/custom_controls.h"
 #include "ui/form_model.h"
@@ -171,18 +177,17 @@ class MainWindow : public ui::Form {
   Program& program_;
 };
 
-// A panel whose backup list is rebuilt before it is shown.
-class BackupListPanel {
- public:
-  virtual ~BackupListPanel() = default;
-  virtual void intializeList() = 0;
-};
-
 using PanelFactory = std::function<std::unique_ptr<ui::Form>(Program&, PanelId)>;
 // The program's own panels (the factory a new Program starts with).
 PanelFactory DefaultPanels();
 
-class Program {
+// Each panel sees the program only through the services it declares beside itself.
+class Program final : public TuningServices,
+                      public BackupManagerServices,
+                      public NetPingerServices,
+                      public RamConfigurationServices,
+                      public SystemStatusServices,
+                      public MainSettingsServices {
  public:
   Program(Ports ports, AppPaths paths);
   ~Program();
@@ -195,7 +200,7 @@ class Program {
   // Tray1: the icon in the notification area. Its clicks bring the window back.
   void AttachTray(ui::Tray* tray);
   // The tray icon, when one is attached.
-  ui::Tray* tray() { return tray_; }
+  ui::Tray* tray() override { return tray_; }
 
   // The load step of the main window. False when another instance runs: the user was told and
   // nothing was created.
@@ -223,7 +228,7 @@ class Program {
   // The movie in front of the frame; the panels keep their state.
   void BringMovieToFront();
   // What a panel does when it has finished an action: the movie in front, back to its home.
-  void ReturnMovieHome();
+  void ReturnMovieHome() override;
   // Hides the main window and tells the user the program keeps running in the tray: in the
   // program's own balloon on the 9x family, in the tray icon's balloon on the NT family.
   void ShowTrayNotice();
@@ -238,7 +243,7 @@ class Program {
   std::optional<PanelId> CurrentPanel() const { return current_; }
 
   // Opens the advanced mode afresh, as its command does, on its MTU page with `mtu` in the MTU box.
-  void OfferMTUInAdvancedMode(std::int32_t mtu);
+  void OfferMTUInAdvancedMode(std::int32_t mtu) override;
 
   // Applies the current tuning set (after its backup) and tells the user what went wrong, if
   // anything did.
@@ -249,22 +254,40 @@ class Program {
   // applies exactly that and then calls `applied`; Cancel or closing it writes nothing, takes
   // no backup and calls `cancelled`.
   void PreviewCurrentTuningSet(std::function<void(const ApplyResult&)> applied,
-                               std::function<void()> cancelled = {});
+                               std::function<void()> cancelled = {}) override;
 
   // Shows a form of the program's own above the main window (the preview, a comparison of
   // backups) until CloseDialog. The program keeps the form until the next one opens, so a
   // dialog's own handler may close it.
-  void OpenDialog(std::unique_ptr<ui::Form> dialog);
-  void CloseDialog();
+  void OpenDialog(std::unique_ptr<ui::Form> dialog) override;
+  void CloseDialog() override;
   // The dialog on screen, if any.
   ui::Form* Dialog() { return dialogOpen_ ? dialog_.get() : nullptr; }
   // Windows Vista or later, whose TCP/IP ignores some of the tuned values.
   bool VistaOrLater() const { return vistaOrLater_; }
 
   // A plain message box with the program's title.
-  int Message(const std::string& text, std::uint32_t flags = kMbOk);
+  int Message(const std::string& text, std::uint32_t flags = kMbOk) override;
 
   Ports& ports() { return ports_; }
+  // The ports one at a time, as the panels' services give them.
+  RegistryPort& Registry() override { return ports_.registry; }
+  SystemPort& System() override { return ports_.system; }
+  ShellPort& Shell() override { return ports_.shell; }
+  FileSystemPort& Files() override { return ports_.files; }
+  ClockPort& Clock() override { return ports_.clock; }
+  LocalePort& Locale() override { return ports_.locale; }
+  NetworkPort& Network() override { return ports_.network; }
+  SoundPort& Sound() override { return ports_.sound; }
+  BackgroundPort& Background() override { return ports_.background; }
+  SchedulerPort& Scheduler() override { return ports_.scheduler; }
+  MessagePumpPort& Pump() override { return ports_.pump; }
+  const std::string& AppFolder() const override { return paths_.folder; }
+  // The status panel's processor figure and freed-memory report, and the memory panel's choice
+  // of percent for the tray's tooltip: what one panel asks of another goes through the program.
+  std::int32_t ProcessorBusy() override;
+  void ReportFreeing(FreeingKind kind, std::uint64_t beforeBytes) override;
+  bool MemoryTipInPercent() override;
   const AppPaths& paths() const { return paths_; }
   // paths().dataFolder; where none was given and a search is set, the search runs the first time
   // the folder is needed (it asks the shell, which a start need not wait for).
@@ -275,20 +298,20 @@ class Program {
   MainWindow& mainWindow() { return *mainWindow_; }
   // The program's own timed balloon message.
   ui::MsgFrm& msgFrm() { return msgFrm_; }
-  OsIdentity os() const { return os_; }
-  const Presets& presets() const { return presets_; }
-  TuningParams& currentTuning() { return currentTuning_; }
+  OsIdentity os() const override { return os_; }
+  const Presets& presets() const override { return presets_; }
+  TuningParams& currentTuning() override { return currentTuning_; }
   // Where a new backup goes: the backup folder beside the program, or, when that cannot be
   // written (Program Files without elevation, a CD), the one in the shared data folder.
   std::string BackupFolder() const;
   // Every backup folder there is, the one BackupFolder() names first: the backups of both places
   // are listed and numbered as one.
-  std::vector<std::string> BackupFolders() const;
+  std::vector<std::string> BackupFolders() const override;
   // The Run-key entry that starts this program at log-on: the path in quotes, so a folder with
   // spaces cannot start another program.
-  std::string RunEntry() const;
+  std::string RunEntry() const override;
   // The program's own file: the folder, "\", the name and ".exe".
-  std::string ExePath() const;
+  std::string ExePath() const override;
 
  private:
   void ResizeFrame(PanelId id);

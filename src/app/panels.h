@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "ui/form_model.h"
+
 namespace zephyr {
 
 enum class PanelId {
@@ -20,10 +22,10 @@ struct PanelInfo {
   PanelId id;
   std::string_view formName;
   std::string_view caption;
-  int frameHeight;  // the frame is 440 pixels wide for every panel
+  int frameHeight;  // the panel's own form is as high; the frame is kPanelFrameWidth wide
 };
 
-inline constexpr int kPanelFrameWidth = 440;
+using ui::kPanelFrameWidth;
 
 inline constexpr std::array<PanelInfo, 7> kPanels = {{
     {PanelId::kWizardMode, "frmWizardMode", "Wizard Mode", 250},

@@ -40,9 +40,9 @@ std::optional<LocalDateTime> TakenOf(FileSystemPort& files, const std::string& f
 
 }  // namespace
 
-BackupManagerForm::BackupManagerForm(Program& program)
+BackupManagerForm::BackupManagerForm(BackupManagerServices& program)
     : ui::Form({.name = "frmBackUp", .caption = "Backup Manager",
-                .bounds = {0, 0, kPanelFrameWidth, InfoOf(PanelId::kBackUp).frameHeight}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 246}}),
       program_(program) {
   lstBackUpList.ColumnClick.Connect(this, &BackupManagerForm::lstBackUpList_ColumnClick);
   lstBackUpList.MouseUp.Connect(this, &BackupManagerForm::lstBackUpList_MouseUp);
@@ -81,7 +81,7 @@ void BackupManagerForm::intializeList() {
 }
 
 void BackupManagerForm::ListFolder(const std::string& folder) {
-  FileSystemPort& files = program_.ports().files;
+  FileSystemPort& files = program_.Files();
   if (!files.IsFolder(folder)) {
     files.CreateFolder(folder);
     return;
@@ -114,7 +114,7 @@ void BackupManagerForm::ListFolder(const std::string& folder) {
 }
 
 void BackupManagerForm::AddBackupItem(const std::string& file) {
-  AddBackupItem(file, TakenOf(program_.ports().files, file));
+  AddBackupItem(file, TakenOf(program_.Files(), file));
 }
 
 void BackupManagerForm::AddBackupItem(const std::string& file,
@@ -123,7 +123,7 @@ void BackupManagerForm::AddBackupItem(const std::string& file,
   std::string date;
   std::string time;
   if (taken) {
-    LocalePort& locale = program_.ports().locale;
+    LocalePort& locale = program_.Locale();
     date = locale.FormatShortDate(*taken);
     time = locale.FormatShortTime(*taken);
   }
@@ -186,7 +186,7 @@ void BackupManagerForm::cmdDelete_Click() {
   const std::string name = lstBackUpList.SelectedItem()->Text();
   const std::string file = selected->file;
   if (program_.Message(kDeleteQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
-  FileSystemPort& files = program_.ports().files;
+  FileSystemPort& files = program_.Files();
   if (const FileStatus status = files.RemoveFile(file); status != kFileOk) {
     program_.Message("The backup file " + name + " could not be deleted (" +
                          DescribeFileStatus(status) + ").",
@@ -205,7 +205,7 @@ void BackupManagerForm::cmdRestore_Click() {
   const std::string name = lstBackUpList.SelectedItem()->Text();
   if (program_.Message(kRestoreQuestion, kMbYesNo | kMbIconWarning) != kIdYes) return;
   const RestoreResult result =
-      RestoreBackup(program_.ports().registry, program_.ports().files, program_.os().code,
+      RestoreBackup(program_.Registry(), program_.Files(), program_.os().code,
                     selected->file);
   switch (result.outcome) {
     case RestoreResult::Outcome::kOtherSystem:
@@ -248,7 +248,7 @@ void BackupManagerForm::cmdExport_Click() {
   const ListedFile* selected = SelectedFile();
   if (selected == nullptr) return;
   const std::string name = lstBackUpList.SelectedItem()->Text();
-  FileSystemPort& files = program_.ports().files;
+  FileSystemPort& files = program_.Files();
   const LoadedBackup loaded = LoadBackup(files, selected->file);
   RegExport exported;
   if (loaded.ok()) {
@@ -281,7 +281,7 @@ void BackupManagerForm::cmdCompare_Click() {
   const ListedFile* selected = SelectedFile();
   if (selected == nullptr) return;
   const std::string name = lstBackUpList.SelectedItem()->Text();
-  FileSystemPort& files = program_.ports().files;
+  FileSystemPort& files = program_.Files();
   // Each side as a restore of it would leave the registry.
   const auto restored = [&files](const std::string& file, RestoredValues& values) {
     const LoadedBackup loaded = LoadBackup(files, file);
@@ -305,7 +305,7 @@ void BackupManagerForm::cmdCompare_Click() {
                       .secondAbsent = std::string(kNotSetText)};
   std::vector<ValueChange> changes;
   if (other.empty() || other == kRegistryNow) {
-    changes = CompareWithRegistry(first.values, program_.ports().registry);
+    changes = CompareWithRegistry(first.values, program_.Registry());
     args.caption = "Zephyrnet - " + name + " and the registry now";
     args.firstHeading = "Now";
     args.secondHeading = name;

@@ -6,21 +6,21 @@
 #include <optional>
 #include <string>
 
-#include "app/main_window.h"
+#include "backup/backup_manager_services.h"
 #include "platform/clock_port.h"
 #include "ui/controls.h"
 #include "ui/form_model.h"
 
 namespace zephyr {
 
-class Program;
+class BackupManagerServices;
 
 inline constexpr char kDeleteQuestion[] = "Do you want to delete this file?";
 inline constexpr char kRestoreQuestion[] = "Do you want to restore this settings?";
 
 class BackupManagerForm : public ui::Form, public BackupListPanel {
  public:
-  explicit BackupManagerForm(Program& program);
+  explicit BackupManagerForm(BackupManagerServices& program);
 
   ui::Frame frameBackUp{*this, {.name = "frameBackUp", .caption = "Backup",
                                 .bounds = {8, 4, 424, 236}}};
@@ -77,7 +77,7 @@ class BackupManagerForm : public ui::Form, public BackupListPanel {
   // The listed file of the selected item; null when nothing is selected.
   const ListedFile* SelectedFile() const;
 
-  Program& program_;
+  BackupManagerServices& program_;
   // The files behind the items, by item text (file names are unique in the folder).
   std::map<std::string, ListedFile> listed_;
   int sortColumn_ = 2;     // 1-based column the date sort compares

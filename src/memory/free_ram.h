@@ -20,6 +20,9 @@
 
 namespace zephyr {
 
+// Which freeing a report is about: the status panel's button or the alarm's automatic pass.
+enum class FreeingKind { kOptimizeNow, kAutomatic };
+
 inline constexpr double kBytesPerMegabyte = 1048576.0;
 
 // Kilobytes = bytes / 1024 and megabytes = kilobytes / 1024: each division in double precision,

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/main_settings_form.h"
-#include "app/main_window.h"
 #include "memory/free_ram.h"
-#include "monitor/system_status_form.h"
-#include "pinger/net_pinger_form.h"
+#include "memory/ram_configuration_services.h"
+#include "platform/file_system_port.h"
 #include "platform/registry.h"
+#include "ui/stored_values.h"
 
 namespace zephyr {
 namespace {
@@ -32,10 +31,9 @@ std::optional<int> StoredAmountOf(std::string_view stored, int largest) {
   return static_cast<int>(whole);
 }
 
-RamConfigurationForm::RamConfigurationForm(Program& program)
+RamConfigurationForm::RamConfigurationForm(RamConfigurationServices& program)
     : ui::Form({.name = "frmRamConfiguration", .caption = "Ram Configuration",
-                .bounds = {0, 0, kPanelFrameWidth,
-                           InfoOf(PanelId::kRamConfiguration).frameHeight}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 255}}),
       program_(program) {
   txtAlarm.Change.Connect(this, &RamConfigurationForm::txtAlarm_Change);
   txtFreeAlarm.Change.Connect(this, &RamConfigurationForm::txtFreeAlarm_Change);
@@ -57,14 +55,13 @@ std::string RamConfigurationForm::SettingsKey() const {
 }
 
 void RamConfigurationForm::Form_Load() {
-  Ports& ports = program_.ports();
-  FreeRAM freeRam(ports.system, ports.pump, ports.shell);
+  FreeRAM freeRam(program_.System(), program_.Pump(), program_.Shell());
   totalKilobytes_ = KilobytesOf(freeRam.GetTotalPhysical());
   LoadRamSettings();
 }
 
 void RamConfigurationForm::LoadRamSettings() {
-  RegistryPort& registry = program_.ports().registry;
+  RegistryPort& registry = program_.Registry();
   const std::string key = SettingsKey();
   const auto stored = [&](const ui::Control& control, std::string_view fallback) {
     return GetMachineSetting(registry, key, control.Name(), fallback);
@@ -107,7 +104,7 @@ bool RamConfigurationForm::SaveRamSettings() {
   for (ui::UpDown* upDown : {&updnTimeCheck, &UpDownRunOnly, &UpDownRetryOptimization}) {
     upDown->Buddy()->SetText(std::to_string(upDown->Value()));
   }
-  RegistryPort& registry = program_.ports().registry;
+  RegistryPort& registry = program_.Registry();
   const std::string key = SettingsKey();
   const std::pair<const ui::Control*, RegistryValue> values[] = {
       {&chkSoundon, chkSoundon.Value()},
@@ -204,13 +201,12 @@ void RamConfigurationForm::UpDownRunOnly_Change() { SetChangesMade(true); }
 RamConfigurationForm::~RamConfigurationForm() { *alive_ = false; }
 
 bool RamConfigurationForm::LetEventsRun(int times) {
-  return zephyr::LetEventsRun(program_.ports().pump, times, alive_);
+  return zephyr::LetEventsRun(program_.Pump(), times, alive_);
 }
 
 void RamConfigurationForm::tmrAlarm_Timer() {
   if (freeing_) return;
-  Ports& ports = program_.ports();
-  FreeRAM freeRam(ports.system, ports.pump, ports.shell);
+  FreeRAM freeRam(program_.System(), program_.Pump(), program_.Shell());
   const std::uint64_t freeBytes = freeRam.GetFreePhysical();
   const std::int64_t freeKilobytes = KilobytesOf(freeBytes);
   freeMegabytes_ = MegabytesOf(freeKilobytes);
@@ -235,8 +231,7 @@ void RamConfigurationForm::tmrAlarm_Timer() {
                                0, kLargestFreeAlarm);
   const std::int64_t byteCount = megabytes * 1048576;
   // The sampler is asked on every evaluation, also without a limit, as its interval restarts.
-  auto* status = dynamic_cast<SystemStatusForm*>(&program_.Panel(PanelId::kSystemStatus));
-  const std::int32_t busy = status ? status->QueryObject().Query() : -1;
+  const std::int32_t busy = program_.ProcessorBusy();
   if (cpuLimit_ == 0 || cpuLimit_ > busy) {
     if (retryCount_ == 0) retryCount_ = 1;
     for (int pass = 0; pass < retryCount_; ++pass) {
@@ -244,15 +239,14 @@ void RamConfigurationForm::tmrAlarm_Timer() {
       freeRam.FreeUpMemory(byteCount);
       if (!LetEventsRun(kAlarmYields)) return;
     }
-    status = dynamic_cast<SystemStatusForm*>(&program_.Panel(PanelId::kSystemStatus));
-    if (status) status->ReportFreeing(FreeingKind::kAutomatic, before);
+    program_.ReportFreeing(FreeingKind::kAutomatic, before);
   }
   freeing_ = false;
 }
 
 void RamConfigurationForm::tmrSoundPlayer_Timer() {
   if (!playSound_) return;
-  program_.ports().sound.PlaySoundFile(JoinPath(program_.paths().folder, kLowMemorySoundFileName),
+  program_.Sound().PlaySoundFile(JoinPath(program_.AppFolder(), kLowMemorySoundFileName),
                                        kSndAsync | kSndFilename);
 }
 

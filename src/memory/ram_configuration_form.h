@@ -16,7 +16,7 @@
 
 namespace zephyr {
 
-class Program;
+class RamConfigurationServices;
 
 inline constexpr char kLowMemorySoundFileName[] = "low-memory.wav";
 inline constexpr int kSoundPlayerInterval = 65535;
@@ -34,7 +34,7 @@ inline constexpr char kRamNotSavedMessage[] =
 
 class RamConfigurationForm : public ui::Form {
  public:
-  explicit RamConfigurationForm(Program& program);
+  explicit RamConfigurationForm(RamConfigurationServices& program);
   ~RamConfigurationForm() override;
 
   ui::Frame frameRamConfiguration{*this, {.name = "frameRamConfiguration",
@@ -144,7 +144,7 @@ class RamConfigurationForm : public ui::Form {
   bool LetEventsRun(int times);
   std::string SettingsKey() const;
 
-  Program& program_;
+  RamConfigurationServices& program_;
   std::int16_t alarmLevel_ = 0;
   std::int16_t freeAmount_ = 0;
   bool changesMade_ = false;

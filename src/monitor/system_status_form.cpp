@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "app/main_window.h"
-#include "memory/ram_configuration_form.h"
+#include "monitor/system_status_services.h"
 
 namespace zephyr {
 
@@ -29,9 +28,9 @@ std::string FreedMemoryText(FreeingKind kind, std::uint64_t beforeBytes, std::ui
   return what + " freed " + std::to_string(freed) + " MB (" + figures + ").";
 }
 
-SystemStatusForm::SystemStatusForm(Program& program)
+SystemStatusForm::SystemStatusForm(SystemStatusServices& program)
     : ui::Form({.name = "frmSystemStatus", .caption = "System Status",
-                .bounds = {0, 0, kPanelFrameWidth, InfoOf(PanelId::kSystemStatus).frameHeight}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 255}}),
       program_(program) {
   sldFreeMomoryReq.Change.Connect(this, &SystemStatusForm::sldFreeMomoryReq_Change);
   cmdOptimaize.Click.Connect(this, &SystemStatusForm::cmdOptimaize_Click);
@@ -48,18 +47,16 @@ SystemStatusForm::~SystemStatusForm() { *alive_ = false; }
 
 FreeRAM& SystemStatusForm::Ram() {
   if (!freeRam_) {
-    Ports& ports = program_.ports();
-    freeRam_.emplace(ports.system, ports.pump, ports.shell);
+    freeRam_.emplace(program_.System(), program_.Pump(), program_.Shell());
   }
   return *freeRam_;
 }
 
 void SystemStatusForm::Form_Load() {
-  Ports& ports = program_.ports();
-  if (IsNTPlatform(ports.system)) {
-    queryObject_ = std::make_unique<clsCPUUsageNT>(ports.system);
+  if (IsNTPlatform(program_.System())) {
+    queryObject_ = std::make_unique<clsCPUUsageNT>(program_.System());
   } else {
-    queryObject_ = std::make_unique<clsCPUUsage>(ports.registry, ports.system);
+    queryObject_ = std::make_unique<clsCPUUsage>(program_.Registry(), program_.System());
   }
   queryObject_->Initialize();
   tmrCPU.SetEnabled(Visible());
@@ -96,7 +93,7 @@ void SystemStatusForm::sldFreeMomoryReq_Change() {
 }
 
 bool SystemStatusForm::LetEventsRun(int times) {
-  return zephyr::LetEventsRun(program_.ports().pump, times, alive_);
+  return zephyr::LetEventsRun(program_.Pump(), times, alive_);
 }
 
 void SystemStatusForm::cmdOptimaize_Click() {
@@ -161,8 +158,7 @@ void SystemStatusForm::tmrMemory_Timer() {
 
   ui::Tray* tray = program_.tray();
   if (tray == nullptr) return;
-  auto* ram = dynamic_cast<RamConfigurationForm*>(&program_.Panel(PanelId::kRamConfiguration));
-  const bool inPercent = ram != nullptr && ram->optPer.Value();
+  const bool inPercent = program_.MemoryTipInPercent();
   // The shell is told only of a new text (or when it lost the icon), not three times a second.
   std::string tip = MemoryToolTipText(inPercent, histMemory.CurrentValue(), freeMegabytes_);
   if (tray->IsVisible() && tip == tray->TrayToolTip()) return;

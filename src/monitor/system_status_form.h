@@ -17,7 +17,7 @@
 
 namespace zephyr {
 
-class Program;
+class SystemStatusServices;
 
 inline constexpr int kGraphInterval = 300;
 // The speed sliders give an interval of this minus their value: 300 gives 1000 ms, 1000 gives 300.
@@ -28,11 +28,9 @@ inline constexpr int kOptimizeYields = 6;
 // up to a second (Wine does), and a read sooner would repeat the figure from before the freeing.
 inline constexpr int kFreedReportDelay = 1100;
 
-enum class FreeingKind { kOptimizeNow, kAutomatic };
-
 class SystemStatusForm : public ui::Form {
  public:
-  explicit SystemStatusForm(Program& program);
+  explicit SystemStatusForm(SystemStatusServices& program);
   ~SystemStatusForm() override;
 
   ui::Frame frameMemoryStatus{*this, {.name = "frameMemoryStatus", .caption = "System Status",
@@ -120,7 +118,7 @@ class SystemStatusForm : public ui::Form {
   FreeRAM& Ram();
   bool LetEventsRun(int times);
 
-  Program& program_;
+  SystemStatusServices& program_;
   std::unique_ptr<CpuSampler> queryObject_;
   std::optional<FreeRAM> freeRam_;
   std::uint64_t freeBytes_ = 0;

@@ -4,40 +4,15 @@
 #include <cctype>
 #include <charconv>
 
-#include "app/main_settings_form.h"
-#include "app/main_window.h"
+#include "pinger/net_pinger_services.h"
+#include "platform/file_system_port.h"
 #include "platform/registry.h"
+#include "ui/stored_values.h"
 
 namespace zephyr {
-namespace {
-
-std::optional<long long> WholeNumberOf(std::string_view text) {
-  long long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-}  // namespace
-
-std::optional<bool> StoredBooleanOf(std::string_view stored) {
-  if (EqualNoCase(stored, "true")) return true;
-  if (EqualNoCase(stored, "false")) return false;
-  if (const auto number = WholeNumberOf(stored)) return *number != 0;
-  return std::nullopt;
-}
 
 std::optional<int> StoredIntervalIndexOf(std::string_view stored) {
-  const auto number = WholeNumberOf(stored);
+  const auto number = StoredWholeNumberOf(stored);
   if (!number || *number < 0 || *number > 59) return std::nullopt;
   return static_cast<int>(*number);
 }
@@ -49,16 +24,15 @@ std::string LastPingText(std::string_view host, std::string_view time,
   return text + "no answer";
 }
 
-NetPingerForm::NetPingerForm(Program& program)
+NetPingerForm::NetPingerForm(NetPingerServices& program)
     : ui::Form({.name = "frmNetPingerSettings", .caption = "Net Pinger Settings",
-                .bounds = {0, 0, kPanelFrameWidth,
-                           InfoOf(PanelId::kNetPingerSettings).frameHeight}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 340}}),
       program_(program),
-      pinger_(program.ports().network, program.ports().background,
+      pinger_(program.Network(), program.Background(),
               [&program](const std::string& text, std::uint32_t flags) {
                 program.Message(text, flags);
               }),
-      finder_(program.ports().network, program.ports().background,
+      finder_(program.Network(), program.Background(),
               [&program](const std::string& text, std::uint32_t flags) {
                 program.Message(text, flags);
               }) {
@@ -90,7 +64,7 @@ void NetPingerForm::Form_Load() {
 }
 
 void NetPingerForm::LoadPingerSettings() {
-  RegistryPort& registry = program_.ports().registry;
+  RegistryPort& registry = program_.Registry();
   const std::string key = SettingsKey();
   const auto stored = [&](const ui::Control& control, std::string_view fallback) {
     return GetMachineSetting(registry, key, control.Name(), fallback);
@@ -112,7 +86,7 @@ void NetPingerForm::LoadPingerSettings() {
 }
 
 void NetPingerForm::SavePingerSettings() {
-  RegistryPort& registry = program_.ports().registry;
+  RegistryPort& registry = program_.Registry();
   const std::string key = SettingsKey();
   const RegistryValue values[] = {chkDoPinging.Value(), optAuto.Value(),
                                   optManual.Value(),    txtPingHost.Text(),
@@ -221,7 +195,7 @@ void NetPingerForm::PingActiveHost(bool soundOnAnswerOnly) {
   pinger_.PingHost(host, mdlPing::kPingTimeoutMs,
                    [this, host, soundOnAnswerOnly](mdlPing::PingOutcome outcome) {
                      const std::string time =
-                         program_.ports().locale.FormatShortTime(program_.ports().clock.Now());
+                         program_.Locale().FormatShortTime(program_.Clock().Now());
                      lblLastPing.SetCaption(LastPingText(host, time, outcome));
                      if (chkSound.Value() == ui::kChecked &&
                          (outcome.answered || !soundOnAnswerOnly)) {
@@ -266,7 +240,7 @@ void NetPingerForm::cmdFindLargest_Click() {
 }
 
 void NetPingerForm::StartSearch() {
-  searchStartMs_ = program_.ports().clock.TickCountMs();
+  searchStartMs_ = program_.Clock().TickCountMs();
   lblLargestPacket.SetCaption("Finding the largest packet that reaches " + searchHost_ + "...");
   finder_.Find(searchHost_, [this](const mdlLargestPacket::Result& result) {
     SearchFinished(result);
@@ -275,7 +249,7 @@ void NetPingerForm::StartSearch() {
 }
 
 void NetPingerForm::SearchFinished(const mdlLargestPacket::Result& result) {
-  const std::uint32_t elapsed = program_.ports().clock.TickCountMs() - searchStartMs_;
+  const std::uint32_t elapsed = program_.Clock().TickCountMs() - searchStartMs_;
   lblLargestPacket.SetCaption(mdlLargestPacket::ResultText(searchHost_, result, elapsed));
   measuredMtu_ = result.ProposedMtu();
   ShowSearchState();
@@ -295,7 +269,7 @@ void NetPingerForm::cmdUseMTU_Click() {
 }
 
 void NetPingerForm::PlayPingSound() {
-  program_.ports().sound.PlaySoundFile(JoinPath(program_.paths().folder, kPingSoundFileName),
+  program_.Sound().PlaySoundFile(JoinPath(program_.AppFolder(), kPingSoundFileName),
                                        kSndAsync | kSndFilename);
 }
 

@@ -13,10 +13,11 @@
 #include "pinger/ping.h"
 #include "ui/controls.h"
 #include "ui/form_model.h"
+#include "ui/stored_values.h"
 
 namespace zephyr {
 
-class Program;
+class NetPingerServices;
 
 // The host pinged in Automatic Mode, and the one put into the host box on a switch to Manual Mode.
 inline constexpr char kAutomaticPingHost[] = "www.google.com";
@@ -34,7 +35,7 @@ inline constexpr char kPingerNotSavedMessage[] =
 
 class NetPingerForm : public ui::Form {
  public:
-  explicit NetPingerForm(Program& program);
+  explicit NetPingerForm(NetPingerServices& program);
 
   ui::Frame frameNetPingerSettings{*this, {.name = "frameNetPingerSettings",
                                            .caption = "Net Pinger Settings",
@@ -142,7 +143,7 @@ class NetPingerForm : public ui::Form {
   void PlayPingSound();
   std::string SettingsKey() const;
 
-  Program& program_;
+  NetPingerServices& program_;
   std::string activePingHost_;
   int pingIntervalValue_ = kDefaultPingIntervalIndex;
   std::int16_t pingPeriod_ = kDefaultPingIntervalIndex + 1;
@@ -160,8 +161,6 @@ class NetPingerForm : public ui::Form {
 };
 
 // Stored texts as the panel reads them; nothing when the text does not convert.
-// A Boolean: True or False in any letter case, or a whole number (non-zero is true).
-std::optional<bool> StoredBooleanOf(std::string_view stored);
 // The list index of "cmbPingInterval": a whole number from 0 to 59.
 std::optional<int> StoredIntervalIndexOf(std::string_view stored);
 // The last-ping line: "<host> at <time>: answered in N ms" or "... no answer".

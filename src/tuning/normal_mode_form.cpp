@@ -7,7 +7,7 @@
 #include <limits>
 #include <system_error>
 
-#include "app/main_window.h"
+#include "tuning/tuning_services.h"
 
 namespace zephyr {
 namespace {
@@ -85,9 +85,9 @@ const ConnectionRecommendation& RecommendationFor(int connType) {
   return kRecommendations[static_cast<std::size_t>(connType)];
 }
 
-NormalModeForm::NormalModeForm(Program& program)
+NormalModeForm::NormalModeForm(TuningServices& program)
     : ui::Form({.name = "frmNormalMode", .caption = "Advanced Mode",
-                .bounds = {0, 0, kPanelFrameWidth, 252}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 252}}),
       program_(program) {
   optConnType.Connect(&ui::OptionButton::Click, [this](int index) { optConnType_Click(index); });
   cmdNextPage.Click.Connect(this, &NormalModeForm::cmdNextPage_Click);

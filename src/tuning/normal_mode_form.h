@@ -14,7 +14,7 @@
 
 namespace zephyr {
 
-class Program;
+class TuningServices;
 
 // The number a text box holds, as the advanced mode reads it: optional blanks around an optionally
 // signed decimal number with an optional fraction and exponent. Nothing for any other text, and
@@ -41,7 +41,7 @@ inline constexpr double kMaxReceiveWindow = 1073741823.0;  // 2^30 - 1, the larg
 
 class NormalModeForm : public ui::Form {
  public:
-  explicit NormalModeForm(Program& program);
+  explicit NormalModeForm(TuningServices& program);
 
   int currWizardPage() const { return currWizardPage_; }
   // Shows the MTU page with a measured MTU in txtMTUValue in place of the recommendation, also
@@ -357,7 +357,7 @@ class NormalModeForm : public ui::Form {
   std::optional<double> ComputeWindow();
   int DefaultMultiplier() const { return RecommendationFor(connType_).multiplier; }
 
-  Program& program_;
+  TuningServices& program_;
   int currWizardPage_ = 0;
   int connType_ = 0;
   bool finished_ = false;

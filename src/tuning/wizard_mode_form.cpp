@@ -1,6 +1,6 @@
 #include "tuning/wizard_mode_form.h"
 
-#include "app/main_window.h"
+#include "tuning/tuning_services.h"
 
 namespace zephyr {
 namespace {
@@ -25,9 +25,9 @@ std::string ModeDescription(const TuningParams& p) {
          to_string(p.SYNAttackProtect) + tab + tab + "TTL= " + to_string(p.TTL) + crlf + crlf;
 }
 
-WizardModeForm::WizardModeForm(Program& program)
+WizardModeForm::WizardModeForm(TuningServices& program)
     : ui::Form({.name = "frmWizardMode", .caption = "Wizard Mode",
-                .bounds = {0, 0, kPanelFrameWidth, 250}}),
+                .bounds = {0, 0, ui::kPanelFrameWidth, 250}}),
       program_(program) {
   optMode.Connect(&ui::OptionButton::Click, [this](int index) { optMode_Click(index); });
   cmdOptimize.Click.Connect(this, &WizardModeForm::cmdOptimize_Click);

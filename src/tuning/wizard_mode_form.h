@@ -10,14 +10,14 @@
 
 namespace zephyr {
 
-class Program;
+class TuningServices;
 
 // The description of a tuning set, as the wizard shows it.
 std::string ModeDescription(const TuningParams& params);
 
 class WizardModeForm : public ui::Form {
  public:
-  explicit WizardModeForm(Program& program);
+  explicit WizardModeForm(TuningServices& program);
 
   ui::Frame frameOptimizationMode{*this, {.name = "frameOptimizationMode",
                                           .caption = "Optimization Modes",
@@ -47,7 +47,7 @@ class WizardModeForm : public ui::Form {
   void cmdOptimize_Click();
   void ShowModeDescription();
 
-  Program& program_;
+  TuningServices& program_;
 };
 
 }  // namespace zephyr

@@ -32,6 +32,10 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The main window's frame for panels is this wide for every panel; each panel's form is as high
+// as the frame shows it.
+inline constexpr int kPanelFrameWidth = 440;
+
 // What a host has to mirror after a change.
 enum class Property {
   kCaption,

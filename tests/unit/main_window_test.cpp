@@ -85,6 +85,9 @@ TEST_F(ProgramTest, EachPanelCommandShowsExactlyThatPanelInItsFrameSize) {
     EXPECT_EQ(VisiblePanels(), Lines{row.form}) << row.command;
     EXPECT_EQ(Frame().width, 440) << row.command;
     EXPECT_EQ(Frame().height, row.height) << row.command;
+    // Each panel's own form is as high as the frame that shows it.
+    ASSERT_TRUE(program.CurrentPanel().has_value());
+    EXPECT_EQ(program.Panel(*program.CurrentPanel()).Bounds().height, row.height) << row.form;
     EXPECT_EQ(host.placed.back(), row.form);
     // The table that drivers show panels by names the same command.
     const auto info = std::find_if(kPanels.begin(), kPanels.end(), [&row](const PanelInfo& p) {
