@@ -30,32 +30,18 @@
 #include "tuning/registry_layout.h"
 #include "tuning/tuning_params.h"
 #include "tuning/tuning_preview.h"
+#include "win32/real_registry_win32.h"
 
 namespace zephyr::testing {
 namespace {
 
 int g_expectedOs = 0;
 
-struct Stored {
-  DWORD type = REG_NONE;
-  std::string data;
-};
+using automation::Stored;
 
-// A value read with the platform's own calls, not through the program's port.
+// A value as the core's real registry port in this process sees it: the driver's own view.
 Stored ReadReal(HKEY hive, const std::string& path, const std::string& name) {
-  Stored stored;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return stored;
-  char buffer[512];
-  DWORD size = sizeof buffer;
-  if (RegQueryValueExA(key, name.c_str(), nullptr, &stored.type,
-                       reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
-    stored.data.assign(buffer, size);
-  } else {
-    stored.type = REG_NONE;
-  }
-  RegCloseKey(key);
-  return stored;
+  return automation::ReadReal(hive, path, name, 0);
 }
 
 std::string Dword(std::uint32_t value) { return std::string(reinterpret_cast<char*>(&value), 4); }

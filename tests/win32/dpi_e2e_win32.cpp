@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -42,33 +43,19 @@ constexpr char kLogPixels[] = "LogPixels";
 std::string LeftoverFile() { return DriverFolder() + "\\e2e\\dpi-logpixels-to-restore"; }
 
 std::optional<DWORD> ReadLogPixels() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  const Stored stored = ReadReal(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, 0);
+  if (!stored.present || stored.type != REG_DWORD || stored.data.size() != sizeof(DWORD)) {
     return std::nullopt;
   }
   DWORD value = 0;
-  DWORD size = sizeof value;
-  DWORD type = 0;
-  const bool present = RegQueryValueExA(key, kLogPixels, nullptr, &type,
-                                        reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-                       type == REG_DWORD;
-  RegCloseKey(key);
-  return present ? std::optional<DWORD>(value) : std::nullopt;
+  std::memcpy(&value, stored.data.data(), sizeof value);
+  return value;
 }
 
 void WriteLogPixels(std::optional<DWORD> value) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  if (value) {
-    RegSetValueExA(key, kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*value),
-                   sizeof *value);
-  } else {
-    RegDeleteValueA(key, kLogPixels);
-  }
-  RegCloseKey(key);
+  Stored stored;
+  if (value) stored = {true, REG_DWORD, std::string(reinterpret_cast<const char*>(&*value), 4)};
+  WriteReal(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, stored, 0);
 }
 
 // The prefix's own dots per inch for the time it lives ("none": the value was missing).

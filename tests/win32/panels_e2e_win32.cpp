@@ -60,92 +60,6 @@ HKEY Hive(zephyr::RegKey hive) {
   return hive == zephyr::kHKeyCurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
-struct Stored {
-  bool present = false;
-  DWORD type = REG_NONE;
-  std::string data;
-  friend bool operator==(const Stored&, const Stored&) = default;
-};
-
-Stored ReadReal(HKEY hive, const std::string& path, const std::string& name) {
-  Stored stored;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return stored;
-  char buffer[1024];
-  DWORD size = sizeof buffer;
-  if (RegQueryValueExA(key, name.c_str(), nullptr, &stored.type, reinterpret_cast<BYTE*>(buffer),
-                       &size) == ERROR_SUCCESS) {
-    stored.present = true;
-    stored.data.assign(buffer, size);
-  }
-  RegCloseKey(key);
-  return stored;
-}
-
-void WriteReal(HKEY hive, const std::string& path, const std::string& name, const Stored& value) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  if (value.present) {
-    RegSetValueExA(key, name.c_str(), 0, value.type,
-                   reinterpret_cast<const BYTE*>(value.data.data()),
-                   static_cast<DWORD>(value.data.size()));
-  } else {
-    RegDeleteValueA(key, name.c_str());
-  }
-  RegCloseKey(key);
-}
-
-bool KeyExists(HKEY hive, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-std::vector<std::string> Subkeys(const std::string& path) {
-  std::vector<std::string> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) {
-    return names;
-  }
-  char name[256];
-  for (DWORD index = 0;; ++index) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    names.emplace_back(name, size);
-  }
-  RegCloseKey(key);
-  return names;
-}
-
-// Every value of a key, by name.
-std::map<std::string, Stored> AllValues(HKEY hive, const std::string& path) {
-  std::map<std::string, Stored> values;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return values;
-  for (DWORD index = 0;; ++index) {
-    char name[512];
-    DWORD nameSize = sizeof name;
-    BYTE data[2048];
-    DWORD dataSize = sizeof data;
-    DWORD type = 0;
-    if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    values[std::string(name, nameSize)] =
-        Stored{true, type, std::string(reinterpret_cast<char*>(data), dataSize)};
-  }
-  RegCloseKey(key);
-  return values;
-}
-
 // What the registry holds after a write of the plan.
 Stored Expected(const zephyr::TuningWrite& write) {
   if (write.remove) return {};
@@ -220,7 +134,7 @@ class Panels : public ::testing::Test {
                               KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    subkeys_ = Subkeys(std::string(Nt() ? zephyr::layout::kInterfacesKey
+    subkeys_ = Subkeys(HKEY_LOCAL_MACHINE, std::string(Nt() ? zephyr::layout::kInterfacesKey
                                         : zephyr::layout::kNetTransKey));
 
     // Every value any apply or restore touches, to put back afterwards. The apply's writes are

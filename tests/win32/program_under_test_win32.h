@@ -17,43 +17,9 @@
 #include <vector>
 
 #include "win32/automation_win32.h"
+#include "win32/real_registry_win32.h"
 
 namespace zephyr::automation {
-
-// The folder of the running driver, where the build puts the program and its files.
-inline std::string DriverFolder() {
-  char self[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self, length);
-  return path.substr(0, path.find_last_of("\\/"));
-}
-
-// The registry view of the program beside the driver: a 64-bit driver of the shipped 32-bit exe
-// (as on a machine that emulates 32-bit code) must look where a 32-bit program writes
-// HKLM\\Software. Every other pairing sees the same view without asking.
-inline REGSAM ProgramView() {
-  static const REGSAM view = [] {
-    if (sizeof(void*) == 4) return REGSAM{0};
-    const std::string exe = DriverFolder() + "\\zephyrnet.exe";
-    HANDLE file = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return REGSAM{0};
-    IMAGE_DOS_HEADER dos{};
-    IMAGE_FILE_HEADER header{};
-    DWORD signature = 0;
-    DWORD read = 0;
-    bool i386 = false;
-    if (ReadFile(file, &dos, sizeof dos, &read, nullptr) && read == sizeof dos &&
-        SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-        ReadFile(file, &signature, sizeof signature, &read, nullptr) &&
-        ReadFile(file, &header, sizeof header, &read, nullptr) && read == sizeof header) {
-      i386 = signature == IMAGE_NT_SIGNATURE && header.Machine == IMAGE_FILE_MACHINE_I386;
-    }
-    CloseHandle(file);
-    return i386 ? REGSAM{KEY_WOW64_32KEY} : REGSAM{0};
-  }();
-  return view;
-}
 
 inline std::string TextOfWindow(HWND hwnd) {
   char text[256] = {};
@@ -89,62 +55,6 @@ inline std::string DescribeWindows(DWORD processId) {
   }
   return seen.empty() ? "\n  no visible window" : seen;
 }
-
-// Registry values a test may change, read when it starts and put back as they were (or removed,
-// if they were missing) when it ends.
-class SavedRegistryValues {
- public:
-  struct Value {
-    HKEY hive;
-    std::string path;
-    std::string name;
-  };
-  explicit SavedRegistryValues(std::vector<Value> values) : values_(std::move(values)) {
-    for (const Value& value : values_) {
-      Saved saved;
-      HKEY key = nullptr;
-      if (RegOpenKeyExA(value.hive, value.path.c_str(), 0, KEY_READ | ProgramView(), &key) ==
-          ERROR_SUCCESS) {
-        char data[2048];
-        DWORD size = sizeof data;
-        saved.present = RegQueryValueExA(key, value.name.c_str(), nullptr, &saved.type,
-                                         reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-        if (saved.present) saved.data.assign(data, size);
-        RegCloseKey(key);
-      }
-      saved_.push_back(saved);
-    }
-  }
-  SavedRegistryValues(const SavedRegistryValues&) = delete;
-  SavedRegistryValues& operator=(const SavedRegistryValues&) = delete;
-  ~SavedRegistryValues() {
-    for (std::size_t i = 0; i < values_.size(); ++i) {
-      HKEY key = nullptr;
-      if (RegCreateKeyExA(values_[i].hive, values_[i].path.c_str(), 0, nullptr, 0,
-                          KEY_ALL_ACCESS | ProgramView(), nullptr, &key,
-                          nullptr) != ERROR_SUCCESS) {
-        continue;
-      }
-      if (saved_[i].present) {
-        RegSetValueExA(key, values_[i].name.c_str(), 0, saved_[i].type,
-                       reinterpret_cast<const BYTE*>(saved_[i].data.data()),
-                       static_cast<DWORD>(saved_[i].data.size()));
-      } else {
-        RegDeleteValueA(key, values_[i].name.c_str());
-      }
-      RegCloseKey(key);
-    }
-  }
-
- private:
-  struct Saved {
-    bool present = false;
-    DWORD type = REG_NONE;
-    std::string data;
-  };
-  std::vector<Value> values_;
-  std::vector<Saved> saved_;
-};
 
 class ProgramUnderTest {
  public:

@@ -26,18 +26,6 @@ using namespace zephyr::automation;
 constexpr char kSettingsKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\MainSettings";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::string ReadRegistryText(HKEY hive, const char* path, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive, path, 0, KEY_READ | ProgramView(), &key) != ERROR_SUCCESS) return "(no key)";
-  char data[512] = {};
-  DWORD size = sizeof data - 1;
-  DWORD type = 0;
-  const LONG status =
-      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? std::string(data) : "(no value)";
-}
-
 class RunningProgram : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -186,21 +174,21 @@ TEST_F(RunningProgram, MainSettingsSavedThroughThePanelReachTheRegistry) {
   const char* run = kRunKey;
   const std::string expectedEntry = "\"" + program_.exe() + "\"";
   if (!wasChecked) {
-    EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "1");
+    EXPECT_EQ(ReadRealText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "1");
     // Elevated on Vista and later the program starts through its log-on task instead.
     zephyr::SchedulerWin32 scheduler;
     if (scheduler.NeedsLogonTask()) {
-      EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
+      EXPECT_EQ(ReadRealText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
       EXPECT_EQ(scheduler.DeleteTask(zephyr::LogonTaskName(scheduler.CurrentUser())).outcome,
                 zephyr::TaskResult::Outcome::kDone);
     } else {
-      EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), expectedEntry);
+      EXPECT_EQ(ReadRealText(HKEY_CURRENT_USER, run, "Zephyrnet"), expectedEntry);
     }
   } else {
-    EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "0");
-    EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
+    EXPECT_EQ(ReadRealText(HKEY_LOCAL_MACHINE, key, "chkRunMainProgram"), "0");
+    EXPECT_EQ(ReadRealText(HKEY_CURRENT_USER, run, "Zephyrnet"), "(no value)");
   }
-  EXPECT_EQ(ReadRegistryText(HKEY_LOCAL_MACHINE, key, "chkRunProgramMini"), "0");
+  EXPECT_EQ(ReadRealText(HKEY_LOCAL_MACHINE, key, "chkRunProgramMini"), "0");
 }
 
 TEST_F(RunningProgram, HidingToTheTrayAndALeftClickOnTheIconBringTheWindowBack) {

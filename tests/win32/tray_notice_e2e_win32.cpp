@@ -38,18 +38,6 @@ bool NineX() { return g_version == "win95" || g_version == "win98" || g_version 
 int g_screenWidth = 0;
 int g_screenHeight = 0;
 
-void WriteText(HKEY hive, const char* path, const char* name, const std::string& text,
-               REGSAM view = 0) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
-
 class StartInTray : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,8 +47,8 @@ class StartInTray : public ::testing::Test {
     saved_.emplace(std::vector<SavedRegistryValues::Value>{
         {HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini"},
         {HKEY_CURRENT_USER, kAppDefaults, "Version"}});
-    WriteText(HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini", "1", ProgramView());
-    WriteText(HKEY_CURRENT_USER, kAppDefaults, "Version", g_version);
+    WriteReal(HKEY_LOCAL_MACHINE, kSettingsKey, "chkRunProgramMini", SzValue("1"));
+    WriteReal(HKEY_CURRENT_USER, kAppDefaults, "Version", SzValue(g_version), 0);
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     ASSERT_TRUE(program_.Prepare(std::string(test->name()) + "_" + g_version));
     ASSERT_TRUE(program_.Start());
