@@ -168,6 +168,11 @@ class FormBinderWin32 final : public FormObserver {
   void MirrorRange(Binding& binding);
   void MirrorItems(Binding& binding);
   void MirrorSelection(Binding& binding);
+  void MirrorComboItems(Binding& binding);
+  void MirrorComboSelection(Binding& binding);
+  void MirrorSortArrows(Binding& binding);
+  void MirrorListItems(Binding& binding);
+  void MirrorListSelection(Binding& binding);
   void MirrorOptionGroup(std::size_t group);
   void MirrorCursor();
 
