@@ -57,7 +57,7 @@ LRESULT CALLBACK FormBinderWin32::FrameProc(HWND hwnd, UINT message, WPARAM wPar
     case WM_CTLCOLORSCROLLBAR: return ForwardFromFrame(hwnd, original, message, wParam, lParam);
     case WM_NOTIFYFORMAT: return FrameNotifyFormat(hwnd, original, wParam, lParam);
     case WM_ERASEBKGND: return EraseFrame(hwnd, reinterpret_cast<HDC>(wParam));
-    case WM_NCDESTROY: return ReleaseFrame(hwnd, original, wParam, lParam);
+    case WM_NCDESTROY: return EndSubclass(hwnd, original, wParam, lParam);
     default: return CallWindowProcA(original, hwnd, message, wParam, lParam);
   }
 }
@@ -87,11 +87,11 @@ LRESULT FormBinderWin32::EraseFrame(HWND frame, HDC dc) {
   return 1;
 }
 
-LRESULT FormBinderWin32::ReleaseFrame(HWND frame, WNDPROC original, WPARAM wParam,
-                                      LPARAM lParam) {
-  SetWindowLongPtrA(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-  SetWindowLongPtrA(frame, GWLP_USERDATA, 0);
-  return CallWindowProcA(original, frame, WM_NCDESTROY, wParam, lParam);
+LRESULT FormBinderWin32::EndSubclass(HWND window, WNDPROC original, WPARAM wParam,
+                                     LPARAM lParam) {
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  return CallWindowProcA(original, window, WM_NCDESTROY, wParam, lParam);
 }
 
 LRESULT FormBinderWin32::OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {

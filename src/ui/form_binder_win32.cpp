@@ -1,7 +1,8 @@
 // The binder's core: binding and unbinding a form, making its windows, and handing the model's
 // changes to the mirror of each property. The rest lives beside it: binder_events_win32.cpp
 // (window procedures, user input in), binder_layout_win32.cpp (places and scale), and one file
-// per kind of control (binder_buttons, binder_text, binder_list_view, binder_slider).
+// per kind of control (binder_buttons, binder_labels, binder_text, binder_list_view,
+// binder_slider).
 #include "ui/form_binder_internal_win32.h"
 
 #include <commctrl.h>
@@ -275,11 +276,12 @@ HWND FormBinderWin32::CreateWindowFor(Control& control) {
   if (!binding.hosted) {
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_->get()), FALSE);
   }
-  if (kind == ControlKind::kFrame) {
-    // The frame's own window procedure goes into its user data before the new one takes over.
+  if (kind == ControlKind::kFrame || kind == ControlKind::kLabel) {
+    // The window's own procedure goes into its user data before the new one takes over.
     SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_WNDPROC));
-    SetWindowLongPtrA(window, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(&FormBinderWin32::FrameProc));
+    const WNDPROC procedure =
+        kind == ControlKind::kFrame ? &FormBinderWin32::FrameProc : &FormBinderWin32::LabelProc;
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   }
   if (kind == ControlKind::kListView) {
     SendMessageA(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
