@@ -56,7 +56,7 @@ LRESULT CALLBACK FormBinderWin32::FrameProc(HWND hwnd, UINT message, WPARAM wPar
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR: return ForwardFromFrame(hwnd, original, message, wParam, lParam);
     case WM_NOTIFYFORMAT: return FrameNotifyFormat(hwnd, original, wParam, lParam);
-    case WM_ERASEBKGND: return EraseFrame(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND: return FillWithParentColor(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_NCDESTROY: return EndSubclass(hwnd, original, wParam, lParam);
     default: return CallWindowProcA(original, hwnd, message, wParam, lParam);
   }
@@ -76,12 +76,14 @@ LRESULT FormBinderWin32::FrameNotifyFormat(HWND frame, WNDPROC original, WPARAM 
   return ForwardFromFrame(frame, original, WM_NOTIFYFORMAT, wParam, lParam);
 }
 
-LRESULT FormBinderWin32::EraseFrame(HWND frame, HDC dc) {
+// The colours the parent gives a static window, asked as the static control asks: the brush
+// fills the window, and the text colour stays set in the DC.
+LRESULT FormBinderWin32::FillWithParentColor(HWND window, HDC dc) {
   RECT client;
-  GetClientRect(frame, &client);
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(frame), WM_CTLCOLORSTATIC,
+  GetClientRect(window, &client);
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(window), WM_CTLCOLORSTATIC,
                                                      reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(frame)));
+                                                     reinterpret_cast<LPARAM>(window)));
   if (brush == nullptr) brush = GetSysColorBrush(COLOR_BTNFACE);
   FillRect(dc, &client, brush);
   return 1;

@@ -128,13 +128,9 @@ LRESULT FormBinderWin32::PaintTabbedLabel(HWND label, const std::string& text,
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(label, &paint);
   if (dc == nullptr) return 0;
+  FillWithParentColor(label, dc);
   RECT client;
   GetClientRect(label, &client);
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(label), WM_CTLCOLORSTATIC,
-                                                     reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(label)));
-  if (brush == nullptr) brush = GetSysColorBrush(COLOR_BTNFACE);
-  FillRect(dc, &client, brush);
   const auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
   const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
   if ((GetWindowLongA(label, GWL_STYLE) & WS_DISABLED) != 0) {

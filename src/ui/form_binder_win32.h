@@ -125,7 +125,7 @@ class FormBinderWin32 final : public FormObserver {
   static LRESULT ForwardFromFrame(HWND frame, WNDPROC original, UINT message, WPARAM wParam,
                                   LPARAM lParam);
   static LRESULT FrameNotifyFormat(HWND frame, WNDPROC original, WPARAM wParam, LPARAM lParam);
-  static LRESULT EraseFrame(HWND frame, HDC dc);
+  static LRESULT FillWithParentColor(HWND window, HDC dc);
   // Frames and labels run their own window procedure first; it goes again with the window.
   static LRESULT EndSubclass(HWND window, WNDPROC original, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
