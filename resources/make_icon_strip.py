@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the balloon message's icon strip and writes resources/msg_icons.bmp.
+"""Draws the balloon message's icon strips and writes them to resources/: msg_icons.bmp with
+16-pixel cells, and msg_icons_24.bmp, msg_icons_32.bmp and msg_icons_48.bmp for screens of 144,
+192 and more dots per inch, where the balloon draws its icons at that size instead of stretching
+the small ones.
 
-The strip is 192 x 16 pixels: twelve 16 x 16 cells side by side on pure green (0, 255, 0), which
-the balloon replaces with its back colour. Cell n lies at x = 16 * (n - 1).
+A strip of size s is 12 s x s pixels: twelve s x s cells side by side on pure green (0, 255, 0),
+which the balloon replaces with its back colour. Cell n lies at x = s * (n - 1). The shapes are
+drawn up on a 16-pixel cell and scaled to each size.
 
   1 critical (a red disc with a white cross)      2 exclamation (a yellow triangle with "!")
   3 information (a blue disc with "i")            4 question (a blue disc with "?")
@@ -14,7 +18,7 @@ the balloon replaces with its back colour. Cell n lies at x = 16 * (n - 1).
 Each pixel is sampled 4 x 4 times. Edges are blended with the light cream the tray notice uses as
 its back colour, and a pixel less than an eighth covered stays green, so no green fringe shows.
 
-Only the standard library is needed:  python3 resources/make_icon_strip.py [output.bmp]
+Only the standard library is needed:  python3 resources/make_icon_strip.py [output-folder]
 """
 
 import math
@@ -22,7 +26,8 @@ import os
 import struct
 import sys
 
-CELL = 16
+CELL = 16          # the cell the shapes are drawn up on
+SIZES = (16, 24, 32, 48)
 CELLS = 12
 SAMPLES = 4
 GREEN = (0, 255, 0)
@@ -111,17 +116,18 @@ CELL_LAYERS = {
 }
 
 
-def render_cell(layers):
+def render_cell(layers, size):
     pixels = []
-    for py in range(CELL):
+    unit = CELL / size
+    for py in range(size):
         row = []
-        for px in range(CELL):
+        for px in range(size):
             total = [0.0, 0.0, 0.0]
             covered = 0
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    x = px + (sx + 0.5) / SAMPLES
-                    y = py + (sy + 0.5) / SAMPLES
+                    x = (px + (sx + 0.5) / SAMPLES) * unit
+                    y = (py + (sy + 0.5) / SAMPLES) * unit
                     colour = None
                     for shape, layer_colour in layers:
                         if shape(x, y):
@@ -160,14 +166,16 @@ def write_bmp(path, width, height, rows):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "msg_icons.bmp")
-    rows = [[] for _ in range(CELL)]
-    for cell in range(1, CELLS + 1):
-        for y, row in enumerate(render_cell(CELL_LAYERS[cell])):
-            rows[y] += row
-    write_bmp(path, CELL * CELLS, CELL, rows)
-    print(path)
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    for size in SIZES:
+        name = "msg_icons.bmp" if size == CELL else "msg_icons_%d.bmp" % size
+        rows = [[] for _ in range(size)]
+        for cell in range(1, CELLS + 1):
+            for y, row in enumerate(render_cell(CELL_LAYERS[cell], size)):
+                rows[y] += row
+        path = os.path.join(folder, name)
+        write_bmp(path, size * CELLS, size, rows)
+        print(path)
 
 
 if __name__ == "__main__":

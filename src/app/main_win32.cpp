@@ -293,7 +293,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SoundWin32 sound;
   // The balloon message lays itself out in 96-dpi units; the screen is reported in the same.
   ScreenWin32 screen(ui::ScreenScale().Dpi());
-  MessagePumpWin32 pump;
+  MessagePumpWin32 pump(&ui::TranslateDialogMessage);
   // Made before the program and gone after it: a ping still waiting at the end is waited for.
   BackgroundWin32 background;
   SchedulerWin32 scheduler;

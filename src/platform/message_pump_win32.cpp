@@ -1,9 +1,5 @@
 #include "platform/message_pump_win32.h"
 
-#include <windows.h>
-
-#include "ui/form_binder_win32.h"
-
 namespace zephyr {
 
 void MessagePumpWin32::DoEvents() {
@@ -14,7 +10,7 @@ void MessagePumpWin32::DoEvents() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (ui::TranslateDialogMessage(message)) continue;
+    if (filter_ != nullptr && filter_(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -8,7 +8,8 @@
 //
 // Forms are laid out at 96 dots per inch; the binder places every window at the screen's scale
 // (DpiScale: edges rounded, so neighbours neither overlap nor part), sizes list columns with it
-// and gives the controls the standard control font at that scale.
+// and gives the controls the standard control font at that scale. The tab stops of a label's
+// caption scale with it too.
 //
 // Controls inside a Frame are child windows of the frame's group box, placed relative to it, so
 // hiding, moving or raising a frame takes its contents along. As in dialogs, the tab order is the
@@ -124,8 +125,11 @@ class FormBinderWin32 final : public FormObserver {
   static LRESULT ForwardFromFrame(HWND frame, WNDPROC original, UINT message, WPARAM wParam,
                                   LPARAM lParam);
   static LRESULT FrameNotifyFormat(HWND frame, WNDPROC original, WPARAM wParam, LPARAM lParam);
-  static LRESULT EraseFrame(HWND frame, HDC dc);
-  static LRESULT ReleaseFrame(HWND frame, WNDPROC original, WPARAM wParam, LPARAM lParam);
+  static LRESULT FillWithParentColor(HWND window, HDC dc);
+  // Frames and labels run their own window procedure first; it goes again with the window.
+  static LRESULT EndSubclass(HWND window, WNDPROC original, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT PaintTabbedLabel(HWND label, const std::string& text, const DpiScale& scale);
 
   // The form window's messages.
   LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
@@ -168,6 +172,11 @@ class FormBinderWin32 final : public FormObserver {
   void MirrorRange(Binding& binding);
   void MirrorItems(Binding& binding);
   void MirrorSelection(Binding& binding);
+  void MirrorComboItems(Binding& binding);
+  void MirrorComboSelection(Binding& binding);
+  void MirrorSortArrows(Binding& binding);
+  void MirrorListItems(Binding& binding);
+  void MirrorListSelection(Binding& binding);
   void MirrorOptionGroup(std::size_t group);
   void MirrorCursor();
 

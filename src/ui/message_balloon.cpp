@@ -112,12 +112,15 @@ std::optional<int> IconCellFor(std::uint32_t flags) {
   }
 }
 
-PixelImage DrawIconCell(const PixelImage& strip, int cell, std::uint32_t backColor) {
-  PixelImage picture{kIconCellSize, kIconCellSize,
-                     std::vector<std::uint32_t>(kIconCellSize * kIconCellSize, backColor)};
-  const int left = kIconCellSize * (cell - 1);
-  for (int y = 0; y < kIconCellSize && y < strip.height; ++y) {
-    for (int x = 0; x < kIconCellSize; ++x) {
+PixelImage DrawIconCell(const PixelImage& strip, int cell, std::uint32_t backColor,
+                        int cellSize) {
+  cellSize = std::max(cellSize, 1);
+  PixelImage picture{cellSize, cellSize,
+                     std::vector<std::uint32_t>(
+                         static_cast<std::size_t>(cellSize) * cellSize, backColor)};
+  const int left = cellSize * (cell - 1);
+  for (int y = 0; y < cellSize && y < strip.height; ++y) {
+    for (int x = 0; x < cellSize; ++x) {
       if (left + x < 0 || left + x >= strip.width) continue;
       const std::uint32_t pixel = strip.at(left + x, y) & 0xFFFFFF;
       if (pixel != kIconStripTransparent) picture.at(x, y) = pixel;

@@ -145,9 +145,11 @@ void ApplyShadow(PixelImage& window, const PixelImage& behind,
 // The strip cell for a flags value's icon class (flags & 0x70): 16 critical 1, 48 exclamation 2,
 // 64 information 3, 32 question 4, 80, 96 and 112 cells 5 to 7; class 0 has no icon.
 std::optional<int> IconCellFor(std::uint32_t flags);
-// Cell `cell` (1 to 12) of the strip as a 16 x 16 picture, green replaced by `backColor`.
-// Missing parts of a short strip come out in the back colour.
-PixelImage DrawIconCell(const PixelImage& strip, int cell, std::uint32_t backColor);
+// Cell `cell` (1 to 12) of a strip of `cellSize`-pixel cells (16 by default; the program has
+// strips for larger screens too) as a square picture of that size, green replaced by
+// `backColor`. Missing parts of a short strip come out in the back colour.
+PixelImage DrawIconCell(const PixelImage& strip, int cell, std::uint32_t backColor,
+                        int cellSize = kIconCellSize);
 
 // The auto-close interval: seconds x 1000 milliseconds. The timer's interval is a signed 16-bit
 // value, so more than 32 seconds are taken as 32; 0 or less never closes by itself.

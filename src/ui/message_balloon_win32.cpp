@@ -62,11 +62,11 @@ HBITMAP MakeDib(int width, int height, std::uint32_t** bits) {
   return bitmap;
 }
 
-// The strip resource as pixels in COLORREF order; empty when it cannot be read.
-PixelImage LoadStrip(HINSTANCE instance) {
+// A strip resource as pixels in COLORREF order; empty when it cannot be read.
+PixelImage LoadStrip(HINSTANCE instance, int resource) {
   PixelImage strip;
   auto bitmap = UniqueGdi<HBITMAP>(static_cast<HBITMAP>(
-      LoadImageA(instance, MAKEINTRESOURCEA(kIconStripResource), IMAGE_BITMAP, 0, 0,
+      LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0,
                  LR_CREATEDIBSECTION)));
   DIBSECTION dib{};
   if (!bitmap || GetObjectA(bitmap.get(), sizeof dib, &dib) != sizeof dib ||
@@ -116,6 +116,14 @@ std::vector<POINT> PointsOf(const Triangle& triangle) {
 
 int ToPixels(int units, int dpi) { return MulDiv(units, dpi, kDesignDpi); }
 
+const IconStrip& IconStripFor(int pixels) {
+  const IconStrip* chosen = &kIconStrips[0];
+  for (const IconStrip& strip : kIconStrips) {
+    if (strip.cellSize <= pixels) chosen = &strip;
+  }
+  return *chosen;
+}
+
 Rect ToPixels(const Rect& units, int dpi) {
   const int left = ToPixels(units.x, dpi);
   const int top = ToPixels(units.y, dpi);
@@ -134,8 +142,7 @@ BalloonGeometry ToPixels(const BalloonGeometry& units, int dpi) {
     return t;
   };
   BalloonGeometry pixels;
-  // The target point was in screen pixels already: the origin stays where the model put it.
-  pixels.origin = units.origin;
+  pixels.origin = {ToPixels(units.origin.x, dpi), ToPixels(units.origin.y, dpi)};
   pixels.width = ToPixels(units.width, dpi);
   pixels.height = ToPixels(units.height, dpi);
   pixels.bodyRegion = shape(units.bodyRegion);
@@ -171,7 +178,14 @@ void BalloonWindowWin32::LoadResources() {
     font.lfWeight = FW_BOLD;
     titleFont_ = CreateFontIndirectA(&font);
   }
-  strip_ = LoadStrip(instance_);
+  const IconStrip& wanted = IconStripFor(ToPixels(kIconCellSize, dpi_));
+  strip_ = LoadStrip(instance_, wanted.resource);
+  stripCellSize_ = wanted.cellSize;
+  // A program without the larger strips still has its icons, stretched.
+  if (strip_.pixels.empty() && wanted.resource != kIconStrips[0].resource) {
+    strip_ = LoadStrip(instance_, kIconStrips[0].resource);
+    stripCellSize_ = kIconStrips[0].cellSize;
+  }
 }
 
 // The icon's picture on the balloon's colour, drawn once and kept while the icon and the colour
@@ -180,7 +194,7 @@ HBITMAP BalloonWindowWin32::IconBitmap(int cell) {
   const std::uint32_t back = form_.BackColor();
   if (iconBitmap_ && cell == iconCell_ && back == iconBack_) return iconBitmap_;
   if (iconBitmap_) DeleteObject(std::exchange(iconBitmap_, nullptr));
-  const PixelImage picture = DrawIconCell(strip_, cell, back);
+  const PixelImage picture = DrawIconCell(strip_, cell, back, stripCellSize_);
   std::uint32_t* bits = nullptr;
   iconBitmap_ = MakeDib(picture.width, picture.height, &bits);
   if (!iconBitmap_ || !bits) return iconBitmap_;
@@ -348,6 +362,13 @@ void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) {
   MemoryDc source(CreateCompatibleDC(dc));
   if (!icon || !source) return;
   GdiSelection selected(source.get(), icon);
+  // Drawn at its own size in the middle of its place; stretched only when no strip fits it.
+  if (iconSize_.cx <= bounds.width && iconSize_.cy <= bounds.height) {
+    BitBlt(dc, bounds.x + (bounds.width - iconSize_.cx) / 2,
+           bounds.y + (bounds.height - iconSize_.cy) / 2, iconSize_.cx, iconSize_.cy,
+           source.get(), 0, 0, SRCCOPY);
+    return;
+  }
   StretchBlt(dc, bounds.x, bounds.y, bounds.width, bounds.height, source.get(), 0, 0,
              iconSize_.cx, iconSize_.cy, SRCCOPY);
 }

@@ -18,11 +18,21 @@
 
 namespace zephyr::ui {
 
-// The icon strip's bitmap resource.
-inline constexpr int kIconStripResource = 2;
+// The icon strips' bitmap resources, by the size of their cells: the balloon draws its icons
+// from the largest strip whose cells fit the icon's place at the screen's scale, at their own
+// size, so a larger screen gets sharp icons rather than stretched ones.
+struct IconStrip {
+  int cellSize;
+  int resource;
+};
+inline constexpr IconStrip kIconStrips[] = {{16, 2}, {24, 3}, {32, 4}, {48, 5}};
 inline constexpr int kDesignDpi = 96;
 
-// 96-dpi units to pixels at `dpi`.
+// The strip for icons `pixels` wide: the largest not wider, the smallest when none fits.
+const IconStrip& IconStripFor(int pixels);
+
+// 96-dpi units to pixels at `dpi`; the balloon's place on the screen too, as the screen port
+// reports the screen in 96-dpi units.
 int ToPixels(int units, int dpi);
 Rect ToPixels(const Rect& units, int dpi);
 BalloonGeometry ToPixels(const BalloonGeometry& units, int dpi);
@@ -74,6 +84,7 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
   std::optional<ControlFont> controlFont_;
   int dpi_ = scale_.Dpi();
   PixelImage strip_{};
+  int stripCellSize_ = kIconCellSize;
   HFONT titleFont_ = nullptr;
   HFONT messageFont_ = nullptr;
   HBITMAP iconBitmap_ = nullptr;

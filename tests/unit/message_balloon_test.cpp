@@ -121,12 +121,17 @@ TEST(BalloonIcons, EachFlagsClassHasItsCellAndGreenTakesTheBackColour) {
               {80, 5},           {96, 6}, {112, 7}, {0x41, 3}, {0x180, std::nullopt}};
   for (const auto& row : rows) EXPECT_EQ(ui::IconCellFor(row.flags), row.cell) << row.flags;
 
-  ui::PixelImage strip{192, 16, std::vector<std::uint32_t>(192 * 16, ui::kIconStripTransparent)};
-  strip.at(32 + 4, 5) = ui::BalloonRgb(10, 20, 30);  // a pixel of cell 3
   const std::uint32_t back = ui::BalloonRgb(242, 248, 200);
-  const ui::PixelImage cell = ui::DrawIconCell(strip, 3, back);
-  EXPECT_EQ(cell.at(4, 5), ui::BalloonRgb(10, 20, 30));
-  EXPECT_EQ(cell.at(0, 0), back);
+  for (const int size : {16, 24, 48}) {  // the strips for 96, 144 and 192 dpi
+    ui::PixelImage strip{12 * size, size, std::vector<std::uint32_t>(
+                                              12 * size * size, ui::kIconStripTransparent)};
+    strip.at(2 * size + 4, size - 1) = ui::BalloonRgb(10, 20, 30);  // a pixel of cell 3
+    const ui::PixelImage cell = ui::DrawIconCell(strip, 3, back, size);
+    ASSERT_EQ(cell.width, size);
+    ASSERT_EQ(cell.height, size);
+    EXPECT_EQ(cell.at(4, size - 1), ui::BalloonRgb(10, 20, 30)) << size;
+    EXPECT_EQ(cell.at(0, 0), back) << size;
+  }
   EXPECT_EQ(ui::DrawIconCell(ui::PixelImage{}, 9, back).at(15, 15), back) << "no strip";
 }
 
