@@ -6,8 +6,9 @@
 // First line: "9x-path statistic" where the 9x statistic could be started, "9x-path fallback"
 // where clsCPUUsage computes from the NT counters instead (Wine has no HKEY_DYN_DATA), and
 // whether the statistic's value KERNEL\CPUUsage can be read at all. Then one line per window:
-//   "nt <percent> 9x <percent> proc <percent busy, one decimal>"
-// where the /proc/stat figure is the aggregate "cpu" line's (total − idle − iowait) ÷ total.
+//   "nt <percent> 9x <percent> proc <percent busy> iowait <percent>"
+// where the /proc/stat figure is the aggregate "cpu" line's (total − idle − iowait) ÷ total, and
+// iowait its share of waiting for the disk (which Wine's idle time does not count as idle).
 #include <windows.h>
 
 #include <cstdio>
@@ -20,7 +21,7 @@
 namespace {
 
 struct KernelCount {
-  unsigned long long busy = 0, total = 0;
+  unsigned long long busy = 0, iowait = 0, total = 0;
 };
 
 bool ReadKernelCount(const char* path, KernelCount* count) {
@@ -36,6 +37,7 @@ bool ReadKernelCount(const char* path, KernelCount* count) {
   count->total = 0;
   for (unsigned long long value : field) count->total += value;
   count->busy = count->total - field[3] - field[4];
+  count->iowait = field[4];
   return true;
 }
 
@@ -87,10 +89,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot read %s\n", argv[1]);
       return 1;
     }
-    const double kernel = 100.0 * static_cast<double>(after.busy - before.busy) /
-                          static_cast<double>(after.total - before.total);
+    const double total = static_cast<double>(after.total - before.total);
+    const double kernel = 100.0 * static_cast<double>(after.busy - before.busy) / total;
+    const double iowait = 100.0 * static_cast<double>(after.iowait - before.iowait) / total;
     if (nt.LastQueryFailed()) status = 1;
-    std::printf("nt %d 9x %d proc %.1f\n", ntFigure, nineXFigure, kernel);
+    std::printf("nt %d 9x %d proc %.1f iowait %.1f\n", ntFigure, nineXFigure, kernel, iowait);
     std::fflush(stdout);
     before = after;
   }
