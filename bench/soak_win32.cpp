@@ -20,11 +20,13 @@
 #include <utility>
 #include <vector>
 
+#include "soak_setup_win32.h"
 #include "win32/automation_win32.h"
 
 namespace {
 
 using namespace zephyr::automation;
+using namespace zephyr::bench;
 
 // PROCESS_MEMORY_COUNTERS_EX, declared here: psapi.h is not needed for one record.
 struct MemoryCounters {
@@ -152,70 +154,6 @@ constexpr Step kTour[] = {
     {"IDC_FS_settings", "", "frmMainSettings", ""},
 };
 
-// The settings the soak runs with: the pinger on, pinging this computer; the low-memory alarm
-// above any free memory, with its sound, so it fires all along. What was stored before is put
-// back at the end.
-struct Setting {
-  const char* subkey;
-  const char* name;
-  const char* value;
-};
-
-constexpr char kSettingsKey[] = "SOFTWARE\\Corvanta\\Zephyrnet\\Settings\\";
-constexpr Setting kSettings[] = {
-    {"NetPinger", "chkDoPinging", "1"},     {"NetPinger", "optAuto", "false"},
-    {"NetPinger", "optManual", "true"},     {"NetPinger", "txtPingHost", "127.0.0.1"},
-    {"NetPinger", "cmbPingInterval", "0"},  {"NetPinger", "chkSound", "1"},
-    {"RamSettings", "chkSoundon", "1"},     {"RamSettings", "txtAlarm", "32767"},
-    {"RamSettings", "chkAutomatic", "0"},
-};
-
-struct Stored {
-  std::string key, name;
-  bool existed;
-  DWORD type;
-  std::vector<BYTE> data;
-};
-
-std::vector<Stored> PutSettings() {
-  std::vector<Stored> before;
-  for (const Setting& setting : kSettings) {
-    const std::string key = std::string(kSettingsKey) + setting.subkey;
-    HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &opened, nullptr) != ERROR_SUCCESS) {
-      continue;
-    }
-    Stored stored{key, setting.name, false, 0, std::vector<BYTE>(4096)};
-    DWORD size = static_cast<DWORD>(stored.data.size());
-    stored.existed = RegQueryValueExA(opened, setting.name, nullptr, &stored.type,
-                                      stored.data.data(), &size) == ERROR_SUCCESS;
-    stored.data.resize(stored.existed ? size : 0);
-    RegSetValueExA(opened, setting.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(setting.value),
-                   static_cast<DWORD>(std::strlen(setting.value) + 1));
-    RegCloseKey(opened);
-    before.push_back(std::move(stored));
-  }
-  return before;
-}
-
-void PutBack(const std::vector<Stored>& before) {
-  for (const Stored& stored : before) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, stored.key.c_str(), 0, KEY_WRITE, &opened) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    if (stored.existed) {
-      RegSetValueExA(opened, stored.name.c_str(), 0, stored.type, stored.data.data(),
-                     static_cast<DWORD>(stored.data.size()));
-    } else {
-      RegDeleteValueA(opened, stored.name.c_str());
-    }
-    RegCloseKey(opened);
-  }
-}
-
 bool Alive(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
 // Lets the program's messages run for `ms` while keeping an eye on it.
@@ -237,18 +175,9 @@ int main(int argc, char** argv) {
   }
   std::fprintf(csv, "seconds,private_bytes,handles,gdi_objects,user_objects,windows,tours\n");
 
-  const std::vector<Stored> before = PutSettings();
-  std::string commandLine = std::string("\"") + argv[1] + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
+  std::vector<Stored> before;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &started)) {
-    std::fprintf(stderr, "cannot start %s\n", argv[1]);
-    PutBack(before);
-    return 1;
-  }
-  CloseHandle(started.hThread);
+  if (!StartWithSettings(argv[1], &before, &started)) return 1;
   const HANDLE process = started.hProcess;
   const DWORD processId = started.dwProcessId;
   int status = 0;
