@@ -2,6 +2,9 @@
 // same system libraries as zephyrnet.exe and shows one empty window.
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <winsock.h>
 
 namespace {
 
@@ -13,9 +16,18 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// One function of each library the program imports, so that the linker, which imports a library
+// only for what is used, keeps them all and the loader loads them at start as it does for the
+// program. None of them is called.
+const void* const volatile kImported[] = {
+    reinterpret_cast<const void*>(&RegCloseKey),   reinterpret_cast<const void*>(&ShellExecuteA),
+    reinterpret_cast<const void*>(&GetStockObject), reinterpret_cast<const void*>(&PlaySoundA),
+    reinterpret_cast<const void*>(&WSAStartup)};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  (void)kImported[0];
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSA windowClass{};
