@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "soak_setup_win32.h"
@@ -25,9 +26,9 @@ int main(int argc, char** argv) {
   }
   const DWORD seconds = static_cast<DWORD>(std::atoi(argv[2]));
   const bool home = argc > 3 && std::string(argv[3]) == "--home";
-  std::vector<Stored> before;
+  std::unique_ptr<SavedRegistryValues> saved;
   PROCESS_INFORMATION started{};
-  if (!StartWithSettings(argv[1], &before, &started)) return 1;
+  if (!StartWithSettings(argv[1], &saved, &started)) return 1;
   int status = 1;
   const HWND main = WaitFor([&] { return FindTop(started.dwProcessId, "frmMain"); });
   // As the soak goes to a panel: the menu's home, then the panel's screen and its button.
@@ -55,6 +56,6 @@ int main(int argc, char** argv) {
     TerminateProcess(started.hProcess, 1);
   }
   CloseHandle(started.hProcess);
-  PutBack(before);
+  saved.reset();  // the settings as they were
   return status;
 }

@@ -1,16 +1,17 @@
 // What the soak and the idle processor benchmark share: the settings they run the program with
 // (the pinger on, pinging this computer every minute; the low-memory alarm above any free memory,
-// with its sound, so it fires all along), and the program's start with them. PutSettings stores
-// them and returns what was there before, which PutBack puts back at the end.
+// with its sound, so it fires all along), and the program's start with them. The guard that
+// PutSettings returns puts back what was stored before when it goes.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "win32/real_registry_win32.h"
 
 namespace zephyr::bench {
 
@@ -29,63 +30,31 @@ constexpr Setting kSettings[] = {
     {"RamSettings", "chkAutomatic", "0"},
 };
 
-struct Stored {
-  std::string key, name;
-  bool existed;
-  DWORD type;
-  std::vector<BYTE> data;
-};
-
-inline std::vector<Stored> PutSettings() {
-  std::vector<Stored> before;
+inline std::unique_ptr<automation::SavedRegistryValues> PutSettings() {
+  std::vector<automation::SavedRegistryValues::Value> values;
   for (const Setting& setting : kSettings) {
-    const std::string key = std::string(kSettingsKey) + setting.subkey;
-    HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &opened, nullptr) != ERROR_SUCCESS) {
-      continue;
-    }
-    Stored stored{key, setting.name, false, 0, std::vector<BYTE>(4096)};
-    DWORD size = static_cast<DWORD>(stored.data.size());
-    stored.existed = RegQueryValueExA(opened, setting.name, nullptr, &stored.type,
-                                      stored.data.data(), &size) == ERROR_SUCCESS;
-    stored.data.resize(stored.existed ? size : 0);
-    RegSetValueExA(opened, setting.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(setting.value),
-                   static_cast<DWORD>(std::strlen(setting.value) + 1));
-    RegCloseKey(opened);
-    before.push_back(std::move(stored));
+    values.push_back({HKEY_LOCAL_MACHINE, std::string(kSettingsKey) + setting.subkey, setting.name});
   }
-  return before;
-}
-
-inline void PutBack(const std::vector<Stored>& before) {
-  for (const Stored& stored : before) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, stored.key.c_str(), 0, KEY_WRITE, &opened) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    if (stored.existed) {
-      RegSetValueExA(opened, stored.name.c_str(), 0, stored.type, stored.data.data(),
-                     static_cast<DWORD>(stored.data.size()));
-    } else {
-      RegDeleteValueA(opened, stored.name.c_str());
-    }
-    RegCloseKey(opened);
+  auto saved = std::make_unique<automation::SavedRegistryValues>(values);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    automation::WriteReal(values[i].hive, values[i].path, values[i].name,
+                          automation::SzValue(kSettings[i].value));
   }
+  return saved;
 }
 
 // Stores the settings and starts PROGRAM.exe with them; on failure says so and puts them back.
-inline bool StartWithSettings(const char* program, std::vector<Stored>* before,
+inline bool StartWithSettings(const char* program,
+                              std::unique_ptr<automation::SavedRegistryValues>* saved,
                               PROCESS_INFORMATION* started) {
-  *before = PutSettings();
+  *saved = PutSettings();
   std::string commandLine = std::string("\"") + program + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, started)) {
     std::fprintf(stderr, "cannot start %s\n", program);
-    PutBack(*before);
+    saved->reset();
     return false;
   }
   CloseHandle(started->hThread);

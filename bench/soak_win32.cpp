@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -175,9 +176,9 @@ int main(int argc, char** argv) {
   }
   std::fprintf(csv, "seconds,private_bytes,handles,gdi_objects,user_objects,windows,tours\n");
 
-  std::vector<Stored> before;
+  std::unique_ptr<SavedRegistryValues> saved;
   PROCESS_INFORMATION started{};
-  if (!StartWithSettings(argv[1], &before, &started)) return 1;
+  if (!StartWithSettings(argv[1], &saved, &started)) return 1;
   const HANDLE process = started.hProcess;
   const DWORD processId = started.dwProcessId;
   int status = 0;
@@ -243,6 +244,6 @@ int main(int argc, char** argv) {
   if (main) PostMessageA(main, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
   CloseHandle(process);
-  PutBack(before);
+  saved.reset();  // the settings as they were
   return status;
 }
