@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -15,17 +14,6 @@
 #include "ui/controls.h"
 
 namespace zephyr::ui {
-
-namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-}  // namespace
 
 using namespace binder;
 

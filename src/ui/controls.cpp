@@ -51,6 +51,12 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+}  // namespace
+
+bool EqualNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+
+namespace {
+
 // A stable merge sort that stays inside the list whatever the comparison answers: the program's
 // own comparison may be inconsistent (texts that do not parse compare as equal to everything), and
 // std::stable_sort may then read out of bounds.

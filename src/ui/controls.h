@@ -46,6 +46,10 @@ class CommandButton : public Control {
   bool UserClick();
 };
 
+// Two texts equal but for the case of their letters, as the list's sorting and its type-ahead
+// compare them (letter by letter, in the C locale).
+bool EqualNoCase(std::string_view a, std::string_view b);
+
 // Check box states, with Visual Basic's values.
 inline constexpr int kUnchecked = 0;
 inline constexpr int kChecked = 1;

@@ -1,22 +1,12 @@
 #include "ui/stored_values.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include "ui/controls.h"
 
 namespace zephyr {
-namespace {
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-}  // namespace
+using ui::EqualNoCase;
 
 std::optional<long long> StoredWholeNumberOf(std::string_view stored) {
   long long value = 0;
