@@ -142,13 +142,6 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
       return false;
     }
     hwnd_ = binder_.FormWindow();
-    // Each icon drawn at the size the system asks for, not one stretched to fit.
-    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))) {
-      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    }
-    if (HICON icon = SmallIcon(GetModuleHandleA(nullptr))) {
-      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
     if (HWND frame = binder_.WindowOf(form.framChildWindow)) {
       skin_.Apply(frame, "NoFrame");
       // The frame and the movie overlap; each must paint only its own part.
@@ -157,6 +150,18 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
     SubclassMoviePlayer(hwnd_);
     form.SetVisible(visible);
     return true;
+  }
+
+  // The taskbar's and Alt+Tab's pictures of the window, each drawn at the size the system asks
+  // for, not one stretched to fit. The borderless window shows neither itself, so they can wait
+  // until its first paint is on screen.
+  void SetIcons() {
+    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1))) {
+      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
+    if (HICON icon = SmallIcon(GetModuleHandleA(nullptr))) {
+      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
   }
 
   // MainWindowHost
@@ -234,6 +239,7 @@ class MainWindowWin32 final : public MainWindowHost, private ui::ControlWindowHo
     args.bounds = {bounds.x, bounds.y, bounds.x + bounds.width, bounds.y + bounds.height};
     args.scale = binder_.Scale();
     args.name = control.Name();
+    args.buttonsAfterFirstPaint = true;
     const ui::Rect panelArea = movie.document.panelFrame;
     if (!player_.Create(args, movie.document, [flash](const std::string& command,
                                                       const std::string& arguments) {
@@ -321,11 +327,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // No window is shown: the whole start comes first, as it decides that.
     program.FinishStart();
     if (!window.Show()) return 1;
+    window.SetIcons();
   } else {
-    // The panels, the tray icon and their timers wait until the menu is on screen and painted.
+    // The icons, the panels, the tray icon and their timers wait until the menu is on screen
+    // and painted.
     if (!window.Show()) return 1;
     RedrawWindow(reinterpret_cast<HWND>(window.WindowHandle()), nullptr, nullptr,
                  RDW_UPDATENOW | RDW_ALLCHILDREN);
+    window.SetIcons();
     program.FinishStart();
   }
 

@@ -12,6 +12,8 @@ constexpr char kWindowClass[] = "ZephyrnetMoviePlayer";
 // Automation contract: every window the program makes for a control carries its name here.
 constexpr char kNameProperty[] = "Name";
 constexpr int kFirstButtonId = 1000;
+// Posted by the first paint when the buttons wait for it.
+constexpr UINT kMakeButtonsMessage = WM_APP + 20;
 
 // The BUTTON class's own procedure, the same for every button in the process; the movie's
 // buttons pass everything they do not handle on to it.
@@ -253,6 +255,10 @@ LRESULT CALLBACK MoviePlayerWindow::WindowProc(HWND hwnd, UINT message, WPARAM w
     case WM_DRAWITEM: return self->OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_COMMAND: return self->OnCommand(wParam);
     case WM_LBUTTONDOWN: return self->OnLButtonDown(lParam);
+    case WM_LBUTTONUP:
+      self->player_->MouseUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case kMakeButtonsMessage: self->MakeButtonsAfterPaint(); return 0;
     case WM_MOUSEMOVE:
       self->player_->MouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
@@ -281,7 +287,11 @@ LRESULT MoviePlayerWindow::OnCreate(HWND hwnd) {
   nameAtom_ = GlobalAddAtomA(args_.name.c_str());
   SetName(hwnd_, nameAtom_);
   CreateFonts();
-  CreateButtons();
+  const std::size_t count = player_->Items().size();
+  buttons_.assign(count, nullptr);
+  atoms_.assign(count, 0);
+  buttonsPending_ = args_.buttonsAfterFirstPaint;
+  if (!buttonsPending_) CreateShownButtons();
   return 0;
 }
 
@@ -299,14 +309,7 @@ void MoviePlayerWindow::CreateFonts() {
 // screens only shows and hides them, so handles and automation names stay the same for the rest
 // of the run, and start-up makes only the home screen's buttons. Window order is the tab order:
 // the screens' buttons, then the title bar's.
-void MoviePlayerWindow::CreateButtons() {
-  const std::size_t count = player_->Items().size();
-  buttons_.assign(count, nullptr);
-  atoms_.assign(count, 0);
-  CreateShownButtons();
-}
-
-void MoviePlayerWindow::CreateShownButtons() {
+void MoviePlayerWindow::CreateShownButtons(bool hidden) {
   const std::vector<MovieItem>& items = player_->Items();
   bool made = false;
   for (const bool titleBar : {false, true}) {
@@ -316,7 +319,7 @@ void MoviePlayerWindow::CreateShownButtons() {
           !player_->IsShown(i)) {
         continue;
       }
-      made = CreateButton(i) || made;
+      made = CreateButton(i, !hidden) || made;
     }
   }
   if (!made) return;
@@ -330,11 +333,11 @@ void MoviePlayerWindow::CreateShownButtons() {
   }
 }
 
-bool MoviePlayerWindow::CreateButton(int i) {
+bool MoviePlayerWindow::CreateButton(int i, bool visible) {
   const MovieButton& button = *player_->Items()[static_cast<std::size_t>(i)].button;
   const Rect& b = button.bounds;
-  const DWORD style =
-      WS_CHILD | WS_TABSTOP | BS_OWNERDRAW | BS_NOTIFY | (player_->IsShown(i) ? WS_VISIBLE : 0);
+  const DWORD style = WS_CHILD | WS_TABSTOP | BS_OWNERDRAW | BS_NOTIFY |
+                      (visible && player_->IsShown(i) ? WS_VISIBLE : 0);
   const HWND hwnd = CreateWindowExA(
       0, "BUTTON", button.caption.c_str(), style, b.x, b.y, b.width, b.height, hwnd_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
@@ -361,9 +364,33 @@ HWND MoviePlayerWindow::ButtonWindow(int item) const {
   return buttons_[static_cast<std::size_t>(item)];
 }
 
+// The first paint has put every shown button's picture on screen. The buttons are made hidden
+// and then shown without a redraw, so each keeps that picture instead of being erased and painted
+// again; only one whose area the player still has to paint is painted.
+void MoviePlayerWindow::MakeButtonsAfterPaint() {
+  if (!buttonsPending_) return;
+  buttonsPending_ = false;
+  const std::vector<HWND> before = buttons_;
+  const HRGN pending = CreateRectRgn(0, 0, 0, 0);
+  const bool anyPending = pending && GetUpdateRgn(hwnd_, pending, FALSE) > NULLREGION;
+  CreateShownButtons(true);
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    if (!buttons_[i] || before[i]) continue;
+    SetWindowPos(buttons_[i], nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                     SWP_NOREDRAW);
+    const RECT area = ToRect(player_->Items()[i].button->bounds);
+    if (anyPending && RectInRegion(pending, &area)) InvalidateRect(buttons_[i], nullptr, FALSE);
+  }
+  if (pending) DeleteObject(pending);
+  // The window took the focus while it had no button to give it to.
+  const HWND focus = GetFocus();
+  if (focus && (focus == hwnd_ || IsChild(focus, hwnd_))) OnSetFocus();
+}
+
 void MoviePlayerWindow::ShowCurrentScreen() {
   if (!hwnd_) return;
-  CreateShownButtons();
+  if (!buttonsPending_) CreateShownButtons();
   HDWP positions = BeginDeferWindowPos(static_cast<int>(buttons_.size()));
   for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
     const HWND button = buttons_[static_cast<std::size_t>(i)];
@@ -381,7 +408,12 @@ void MoviePlayerWindow::ShowCurrentScreen() {
 }
 
 void MoviePlayerWindow::RedrawItem(int item) {
-  if (const HWND button = ButtonWindow(item)) InvalidateRect(button, nullptr, FALSE);
+  if (const HWND button = ButtonWindow(item)) {
+    InvalidateRect(button, nullptr, FALSE);
+  } else if (player_->IsShown(item)) {
+    const RECT area = ToRect(player_->Items()[static_cast<std::size_t>(item)].button->bounds);
+    InvalidateRect(hwnd_, &area, FALSE);
+  }
   const Rect& panel = player_->Document().panelFrame;
   const RECT hint{panel.x, panel.y + panel.height, panel.x + panel.width,
                   player_->Document().height};
@@ -396,10 +428,22 @@ LRESULT MoviePlayerWindow::OnPaint() {
   {
     OffScreen buffer(dc, client.right, client.bottom);
     Paint(buffer.dc(), client);
+    PaintItemsWithoutWindows(buffer.dc());
     buffer.CopyTo(0, 0);
   }
   EndPaint(hwnd_, &paint);
+  if (buttonsPending_) PostMessageA(hwnd_, kMakeButtonsMessage, 0, 0);
   return 0;
+}
+
+// A shown button whose window is not made yet is drawn as its window will draw it.
+void MoviePlayerWindow::PaintItemsWithoutWindows(HDC dc) {
+  const std::vector<MovieItem>& items = player_->Items();
+  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+    if (buttons_[static_cast<std::size_t>(i)] || !player_->IsShown(i)) continue;
+    DrawItem(dc, ToRect(items[static_cast<std::size_t>(i)].button->bounds), i,
+             player_->Pressed() == i, player_->Focused() == i);
+  }
 }
 
 void MoviePlayerWindow::Paint(HDC dc, const RECT& client) {

@@ -25,6 +25,10 @@ struct MoviePlayerWindowArgs {
   DpiScale scale = ScreenScale();  // the movie's layout, drawing and fonts are scaled by it
   std::string name = "flash";   // the player window's own automation name
   int controlId = 0;
+  // The buttons' windows are made once the player has first been painted, so the menu's first
+  // picture waits for no child window: until then the player paints the buttons itself, and
+  // takes their clicks.
+  bool buttonsAfterFirstPaint = false;
 };
 
 class MoviePlayerWindow {
@@ -72,9 +76,11 @@ class MoviePlayerWindow {
   LRESULT OnButtonMessage(HWND button, int item, UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateFonts();
-  void CreateButtons();
-  void CreateShownButtons();
-  bool CreateButton(int item);
+  // Makes the shown items' missing windows; `hidden` leaves them hidden to be shown later.
+  void CreateShownButtons(bool hidden = false);
+  void MakeButtonsAfterPaint();
+  void PaintItemsWithoutWindows(HDC dc);
+  bool CreateButton(int item, bool visible);
   void ShowCurrentScreen();
   void RedrawItem(int item);
   void Paint(HDC dc, const RECT& client);
@@ -97,6 +103,7 @@ class MoviePlayerWindow {
   HFONT titleFont_ = nullptr;
   HFONT markFont_ = nullptr;
   int trackedItem_ = -1;  // the button asked to report when the mouse leaves it
+  bool buttonsPending_ = false;  // made after the first paint, which has not happened yet
 };
 
 }  // namespace zephyr::ui

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -83,10 +84,13 @@ struct Capture {
   }
 };
 
-// What the window shows on screen now, copied into a memory bitmap.
-std::unique_ptr<Capture> CaptureClient(HWND hwnd) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Pump();
+// What the window shows on screen, copied into a memory bitmap: once it has been painted again,
+// or as it stands.
+std::unique_ptr<Capture> CaptureClient(HWND hwnd, bool repaintFirst = true) {
+  if (repaintFirst) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+  }
   RECT client;
   GetClientRect(hwnd, &client);
   auto capture = std::make_unique<Capture>();
@@ -288,6 +292,59 @@ TEST_F(MoviePlayerWindowTest, PaintsTheLookAndComesBackToTheFront) {
   EXPECT_EQ(GetWindow(host_, GW_CHILD), sibling);
   player_.BringToFront();
   EXPECT_EQ(GetWindow(host_, GW_CHILD), player_.Hwnd());
+}
+
+// The main window's first picture waits for no button window: the player paints the buttons
+// itself, then makes their windows, which keep that picture and take the focus the player had.
+TEST_F(MoviePlayerWindowTest, ButtonsMadeAfterTheFirstPaintKeepItsPicture) {
+  FileSystemWin32 files;
+  ui::MoviePlayerWindow later;
+  ASSERT_TRUE(later.Create({.parent = host_, .name = "later", .buttonsAfterFirstPaint = true},
+                           ui::LoadMovieFile(files, ShippedMovie().string()).document,
+                           [this](const std::string& command, const std::string&) {
+                             sent_.push_back(command);
+                           }));
+  EXPECT_EQ(GetWindow(later.Hwnd(), GW_CHILD), nullptr);
+  SetFocus(later.Hwnd());
+  UpdateWindow(later.Hwnd());
+  const auto first = CaptureClient(later.Hwnd(), false);
+  const auto& items = later.Player()->Items();
+  const auto item = [&items](const std::string& name) {
+    int i = 0;
+    while (i < static_cast<int>(items.size()) &&
+           items[static_cast<std::size_t>(i)].button->AutomationName() != name) {
+      ++i;
+    }
+    return i;
+  };
+  const int helpItem = item("IDC_FS_help");
+  const int aboutItem = item("screen:about");
+  ASSERT_LT(std::max(helpItem, aboutItem), static_cast<int>(items.size()));
+  // Before the windows come, a click on a painted button is the player's.
+  const ui::Rect help = items[static_cast<std::size_t>(helpItem)].button->bounds;
+  SendMessageA(later.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(help.x + 5, help.y + 5));
+  SendMessageA(later.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(help.x + 5, help.y + 5));
+  EXPECT_EQ(sent_, (std::vector<std::string>{"IDC_FS_help"}));
+
+  Pump();
+  int made = 0;
+  for (HWND child = GetWindow(later.Hwnd(), GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    ++made;
+  }
+  EXPECT_EQ(made, 12);
+  EXPECT_EQ(NameOf(later.ButtonWindow(aboutItem)), "screen:about");
+  EXPECT_EQ(GetParent(GetFocus()), later.Hwnd());
+  EXPECT_EQ(NameOf(GetFocus()), "IDC_FS_help") << "the button clicked last";
+  const auto shown = CaptureClient(later.Hwnd(), false);
+  const ui::Rect about = items[static_cast<std::size_t>(aboutItem)].button->bounds;
+  int differing = 0;
+  for (int y = about.y; y < about.y + about.height; ++y) {
+    for (int x = about.x; x < about.x + about.width; ++x) {
+      differing += shown->At(x, y) != first->At(x, y) ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(differing, 0) << "the About button's window shows what the player painted";
 }
 
 // Start-up makes only the home screen's and the title bar's windows; another screen's come when it
