@@ -250,19 +250,15 @@ void BalloonWindowWin32::ShowBalloon(MsgFrm& form) {
     return;
   }
   SetName(hwnd_, form.Name().c_str());
+  // The frame and the icon are part of the picture; what the user reads and clicks has windows.
   const BalloonLayout& layout = form.Layout();
-  frame_ = CreatePart(kPartClass, form.F1.AutomationName().c_str(), hwnd_,
-                      ToPixels(layout.frame, dpi_), 0, nullptr);
-  picture_ = CreatePart(kPartClass, form.aPic.Name().c_str(), frame_, ToPixels(layout.icon, dpi_),
-                        layout.iconVisible ? WS_VISIBLE : 0, nullptr);
-  CreatePart("STATIC", form.aTitle.Name().c_str(), frame_, ToPixels(layout.title, dpi_),
+  CreatePart("STATIC", form.aTitle.Name().c_str(), InFrame(layout, layout.title),
              WS_VISIBLE | SS_LEFT | SS_NOPREFIX, titleFont_ ? titleFont_ : messageFont_,
              form.aTitle.Caption());
-  CreatePart("STATIC", form.aMsg.Name().c_str(), frame_, ToPixels(layout.message, dpi_),
+  CreatePart("STATIC", form.aMsg.Name().c_str(), InFrame(layout, layout.message),
              WS_VISIBLE | SS_LEFT | SS_NOPREFIX, messageFont_, form.aMsg.Caption());
-  close_ = CreatePart(kPartClass, form.Command1.Name().c_str(), frame_,
-                      ToPixels(layout.close, dpi_), WS_VISIBLE, nullptr);
-  ShowWindow(frame_, SW_SHOWNA);
+  close_ = CreatePart(kPartClass, form.Command1.Name().c_str(), InFrame(layout, layout.close),
+                      WS_VISIBLE, nullptr);
   SetWindowRgn(hwnd_, MakeRegion(geometry), TRUE);
   // Topmost, on screen, and the window the user works in keeps the focus.
   SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
@@ -276,12 +272,19 @@ void BalloonWindowWin32::CloseButtonChanged(MsgFrm&) {
   if (close_) InvalidateRect(close_, nullptr, FALSE);
 }
 
-HWND BalloonWindowWin32::CreatePart(const char* windowClass, const char* name, HWND parent,
-                                    const Rect& bounds, DWORD style, HFONT font,
-                                    const std::string& text) {
-  HWND part = CreateWindowExA(0, windowClass, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, bounds.x,
-                              bounds.y, bounds.width, bounds.height, parent, nullptr, instance_,
-                              this);
+// A place in the frame, in pixels in the window: the frame's place and the control's each
+// rounded as they are in the model's units, so nothing moves by a pixel at any scale.
+Rect BalloonWindowWin32::InFrame(const BalloonLayout& layout, const Rect& units) const {
+  const Rect frame = ToPixels(layout.frame, dpi_);
+  const Rect place = ToPixels(units, dpi_);
+  return {frame.x + place.x, frame.y + place.y, place.width, place.height};
+}
+
+HWND BalloonWindowWin32::CreatePart(const char* windowClass, const char* name, const Rect& bounds,
+                                    DWORD style, HFONT font, const std::string& text) {
+  HWND part = CreateWindowExA(0, windowClass, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style,
+                              bounds.x, bounds.y, bounds.width, bounds.height, hwnd_, nullptr,
+                              instance_, this);
   if (!part) return nullptr;
   SetName(part, name);
   if (font) SendMessageA(part, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -341,6 +344,10 @@ bool BalloonWindowWin32::Compose(const BalloonGeometry& geometry) {
     GdiSelection pen(dc.get(), facePen.get());
     Polygon(dc.get(), inner.data(), static_cast<int>(inner.size()));
   }
+  const BalloonLayout& layout = form_.Layout();
+  if (layout.iconVisible && form_.IconCell()) {
+    PaintCell(dc.get(), *form_.IconCell(), InFrame(layout, layout.icon));
+  }
   GdiFlush();
   return true;
 }
@@ -377,11 +384,10 @@ void BalloonWindowWin32::Destroy() {
   if (hwnd_) {
     HWND hwnd = std::exchange(hwnd_, nullptr);
     // The labels are standard controls, which do not give their names back themselves.
-    for (HWND child = GetWindow(frame_, GW_CHILD); frame_ && child;
-         child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       RemoveName(child);
     }
-    frame_ = picture_ = close_ = nullptr;
+    close_ = nullptr;
     DestroyWindow(hwnd);
   }
   pressed_ = false;
@@ -403,6 +409,19 @@ LRESULT CALLBACK BalloonWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM 
     case WM_PAINT:
       if (self) return self->OnPaint(hwnd);
       break;
+    // The labels on the balloon's colour.
+    case WM_CTLCOLORSTATIC:
+      if (self && self->backBrush_) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, self->form_.BackColor());
+        SetTextColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(self->backBrush_);
+      }
+      break;
+    // Off the close button, on the frame: the button loses its highlight.
+    case WM_MOUSEMOVE:
+      if (self) self->form_.F1_MouseMove();
+      return 0;
     case WM_NCDESTROY: RemoveName(hwnd); break;
     default: break;
   }
@@ -442,25 +461,17 @@ LRESULT BalloonWindowWin32::OnPartMessage(HWND hwnd, UINT message, WPARAM wParam
       FillRect(reinterpret_cast<HDC>(wParam), &area, backBrush_);
       return 1;
     }
-    case WM_CTLCOLORSTATIC: {
-      const auto dc = reinterpret_cast<HDC>(wParam);
-      SetBkColor(dc, form_.BackColor());
-      SetTextColor(dc, RGB(0, 0, 0));
-      return reinterpret_cast<LRESULT>(backBrush_);
-    }
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd, &paint);
       RECT area;
       GetClientRect(hwnd, &area);
       const Rect bounds{0, 0, area.right, area.bottom};
-      if (hwnd == picture_ && form_.IconCell()) PaintCell(dc, *form_.IconCell(), bounds);
       if (hwnd == close_) PaintCell(dc, form_.CloseCell(), bounds);
       EndPaint(hwnd, &paint);
       return 0;
     }
     case WM_MOUSEMOVE:
-      if (hwnd == frame_) form_.F1_MouseMove();
       if (hwnd == close_) return OnCloseButtonMouse(hwnd, message, lParam);
       return 0;
     case WM_LBUTTONDOWN:

@@ -1,8 +1,9 @@
 // The balloon message's window: a borderless topmost popup shaped by a region, shown without
 // taking the focus. Its picture is composed once, before it is shown: the screen behind it (read
-// in one block copy), the body, the shadow made from that screen picture, the tail. The frame
-// F1(2) holds the icon, the title, the message and the close button, each a window named by the
-// automation contract (msgFrm, F1(2), aPic, aTitle, aMsg, Command1).
+// in one block copy), the body, the shadow made from that screen picture, the tail, and the icon
+// in the frame F1(2), which is the body's face. What the user reads and clicks on it, the title,
+// the message and the close button, are windows named by the automation contract (msgFrm,
+// aTitle, aMsg, Command1).
 //
 // Layout, shapes, blend and the close button's looks come from the model (ui::MsgFrm) in 96-dpi
 // units; ToPixels is the one place they become screen pixels.
@@ -66,8 +67,9 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
   LRESULT OnPartMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnCloseButtonMouse(HWND hwnd, UINT message, LPARAM lParam);
 
-  HWND CreatePart(const char* windowClass, const char* name, HWND parent, const Rect& bounds,
-                  DWORD style, HFONT font, const std::string& text = {});
+  Rect InFrame(const BalloonLayout& layout, const Rect& units) const;
+  HWND CreatePart(const char* windowClass, const char* name, const Rect& bounds, DWORD style,
+                  HFONT font, const std::string& text = {});
   // The window's picture, from the screen behind `bounds` (pixels).
   bool Compose(const BalloonGeometry& geometry);
   HRGN MakeRegion(const BalloonGeometry& geometry) const;
@@ -95,8 +97,6 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
   HBITMAP canvas_ = nullptr;
   SIZE canvasSize_{0, 0};
   HWND hwnd_ = nullptr;
-  HWND frame_ = nullptr;
-  HWND picture_ = nullptr;
   HWND close_ = nullptr;
   bool pressed_ = false;
 };
