@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "ui/dpi_win32.h"
@@ -31,8 +32,18 @@ struct SkinnedWindow {
   }
 };
 
+// The records of this process's skinned windows, by window. The window property says the same
+// to anyone who asks the window; this copy answers the skin's own look-up, made for every message
+// a skinned window gets, without asking the window system (under Wine a window property is a
+// round trip to the server). Everything runs on the user-interface thread.
+std::unordered_map<HWND, SkinnedWindow*>& Records() {
+  static std::unordered_map<HWND, SkinnedWindow*> records;
+  return records;
+}
+
 SkinnedWindow* RecordOf(HWND hwnd) {
-  return hwnd == nullptr ? nullptr : static_cast<SkinnedWindow*>(GetPropA(hwnd, kSkinProperty));
+  const auto found = Records().find(hwnd);
+  return found == Records().end() ? nullptr : found->second;
 }
 
 bool HasClass(HWND hwnd, const char* name) {
@@ -248,6 +259,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       break;
     case WM_NCDESTROY:
       RemovePropA(hwnd, kSkinProperty);
+      Records().erase(hwnd);
       delete self;
       return CallWindowProcA(previous, hwnd, message, wParam, lParam);
     default:
@@ -267,10 +279,12 @@ SkinnedWindow* Subclass(HWND hwnd) {
     delete record;
     return nullptr;
   }
+  Records()[hwnd] = record;
   record->previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SkinWindowProc)));
   if (record->previous == nullptr) {
     RemovePropA(hwnd, kSkinProperty);
+    Records().erase(hwnd);
     delete record;
     return nullptr;
   }
