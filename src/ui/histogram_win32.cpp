@@ -96,7 +96,14 @@ void HistogramWindow::Show(HWND window, HistogramPicture picture) {
     self->stale_ = true;
   }
   self->picture_ = std::move(picture);
-  InvalidateRect(window, nullptr, FALSE);
+  // A graph on screen is drawn at once, without the round of a paint message: the graphs take a
+  // sample every few hundred milliseconds all day. A hidden one is drawn when it is shown.
+  if (IsWindowVisible(window)) {
+    const WindowDc dc(window);
+    self->Render(dc.get());
+  } else {
+    InvalidateRect(window, nullptr, FALSE);
+  }
 }
 
 bool HistogramWindow::RegisterClassOnce(HINSTANCE instance) {
