@@ -24,7 +24,6 @@ LRESULT CALLBACK FormBinderWin32::FormProc(HWND hwnd, UINT message, WPARAM wPara
     case WM_NOTIFY: return self->OnNotify(hwnd, wParam, lParam);
     case WM_HSCROLL:
     case WM_VSCROLL: return self->OnScroll(hwnd, message, wParam, lParam);
-    case WM_TIMER: return self->OnTimer(hwnd, wParam);
     case WM_SETCURSOR: return self->OnSetCursor(hwnd, message, wParam, lParam);
     case WM_CLOSE: return self->OnClose(hwnd);
     case WM_ACTIVATE: return self->OnActivate(hwnd, wParam);
@@ -179,11 +178,6 @@ LRESULT FormBinderWin32::OnScroll(HWND, UINT, WPARAM wParam, LPARAM lParam) {
   if (binding != nullptr && binding->control->Kind() == ControlKind::kSlider) {
     SliderMoved(*binding, LOWORD(wParam));
   }
-  return 0;
-}
-
-LRESULT FormBinderWin32::OnTimer(HWND hwnd, WPARAM wParam) {
-  if (timers_ != nullptr) timers_->Dispatch(hwnd, static_cast<UINT_PTR>(wParam));
   return 0;
 }
 

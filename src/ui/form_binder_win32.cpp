@@ -107,13 +107,11 @@ bool FormBinderWin32::Bind(Form& form, HWND parent, TimerSchedulerWin32& timers,
     window_ = CreateFormWindow(form, parent);
     if (window_ == nullptr) return false;
     form_ = &form;
-    timers_ = &timers;
     formName_ = NameWindow(window_, form.Name());
     PlaceFormWindow();
     form.SetObserver(this);
     CreateControlWindows(later);
   }
-  timers.RouteForm(form, window_);
   if (!form.Loaded()) {
     const std::shared_ptr<bool> alive = alive_;
     form.Load(timers);
@@ -133,7 +131,6 @@ void FormBinderWin32::Release(bool destroyWindow) {
   if (form_ == nullptr) return;
   Form& form = *std::exchange(form_, nullptr);
   if (form.Observer() == this) form.SetObserver(nullptr);
-  if (timers_ != nullptr) std::exchange(timers_, nullptr)->RouteForm(form, nullptr);
   const HWND window = std::exchange(window_, nullptr);
   for (const Binding& binding : bindings_) UnnameWindow(binding.window, binding.name);
   UnnameWindow(window, std::exchange(formName_, 0));

@@ -68,9 +68,8 @@ class FormBinderWin32 final : public FormObserver {
   // Hosts the Movie controls of forms bound from now on; without a host they get no window.
   void SetMovieHost(ControlWindowHost* host) { movieHost_ = host; }
 
-  // Creates the windows of `form`, as a child of `parent` or, with null, as a top-level window;
-  // runs the form's timers on its window, and loads the form with `timers` unless it is loaded
-  // already. The window is shown while the form is Visible. False when this binder is bound
+  // Creates the windows of `form`, as a child of `parent` or, with null, as a top-level window,
+  // and loads the form with `timers` unless it is loaded already. The window is shown while the form is Visible. False when this binder is bound
   // already, another observer watches the form, or the windows cannot be made. The scheduler must
   // outlive the binding. Unloading or destroying the form ends the binding and takes its windows
   // away, and so does closing a top-level form's window, which unloads the form as a user expects.
@@ -135,7 +134,6 @@ class FormBinderWin32 final : public FormObserver {
   LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(HWND hwnd, WPARAM wParam, LPARAM lParam);
   LRESULT OnScroll(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnTimer(HWND hwnd, WPARAM wParam);
   LRESULT OnSetCursor(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnClose(HWND hwnd);
   LRESULT OnActivate(HWND hwnd, WPARAM wParam);
@@ -197,7 +195,6 @@ class FormBinderWin32 final : public FormObserver {
   Form* form_ = nullptr;
   DpiScale scale_ = ScreenScale();
   std::unique_ptr<ControlFont> font_;  // outlives the windows: members go after ~FormBinderWin32
-  TimerSchedulerWin32* timers_ = nullptr;
   ControlWindowHost* movieHost_ = nullptr;
   HWND window_ = nullptr;
   ATOM formName_ = 0;

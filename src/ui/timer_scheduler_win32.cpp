@@ -9,6 +9,7 @@ namespace zephyr::ui {
 namespace {
 
 constexpr char kTimerWindowClass[] = "ZephyrnetTimers";
+constexpr UINT_PTR kSystemTimerId = 1;
 
 }  // namespace
 
@@ -32,63 +33,53 @@ TimerSchedulerWin32::TimerSchedulerWin32() {
 }
 
 TimerSchedulerWin32::~TimerSchedulerWin32() {
-  for (const auto& [timer, entry] : running_) KillTimer(entry.window, entry.id);
-  if (ownWindow_ != nullptr) DestroyWindow(ownWindow_);
+  *alive_ = false;
+  if (ownWindow_ != nullptr) {
+    KillTimer(ownWindow_, kSystemTimerId);
+    DestroyWindow(ownWindow_);
+  }
 }
 
-void TimerSchedulerWin32::Start(Timer& timer) { Arm(timer, WindowFor(timer.Parent())); }
+void TimerSchedulerWin32::Start(Timer& timer) {
+  const TimerSchedule::Key key = KeyOf(timer);
+  schedule_.Start(key, static_cast<std::uint32_t>(timer.Interval()), GetTickCount());
+  ++starts_[key];
+  UpdateSystemTimer();
+}
 
 void TimerSchedulerWin32::Stop(Timer& timer) {
-  const auto found = running_.find(&timer);
-  if (found != running_.end()) Disarm(found);
+  const TimerSchedule::Key key = KeyOf(timer);
+  schedule_.Stop(key);
+  starts_.erase(key);
+  UpdateSystemTimer();
 }
 
-void TimerSchedulerWin32::RouteForm(const Form& form, HWND window) {
-  if (window != nullptr) {
-    routes_[&form] = window;
+void TimerSchedulerWin32::UpdateSystemTimer() {
+  if (ownWindow_ == nullptr) return;
+  const std::optional<std::uint32_t> change = schedule_.SystemTimerChange(GetTickCount());
+  if (!change) return;
+  if (*change == 0) {
+    KillTimer(ownWindow_, kSystemTimerId);
   } else {
-    routes_.erase(&form);
+    SetTimer(ownWindow_, kSystemTimerId, *change, nullptr);
   }
-  std::vector<Timer*> moving;
-  for (const auto& [timer, entry] : running_) {
-    if (&timer->Parent() == &form) moving.push_back(byId_.at(entry.id));
+}
+
+void TimerSchedulerWin32::OnWake() {
+  std::vector<std::pair<TimerSchedule::Key, unsigned>> due;
+  for (const TimerSchedule::Key key : schedule_.TakeDue(GetTickCount())) {
+    due.emplace_back(key, starts_[key]);
   }
-  for (Timer* timer : moving) Arm(*timer, WindowFor(form));
-}
-
-bool TimerSchedulerWin32::Dispatch(HWND window, UINT_PTR id) {
-  const auto found = byId_.find(id);
-  if (found == byId_.end()) return false;
-  Timer* timer = found->second;
-  if (running_.at(timer).window != window) return false;
-  // The tick may stop, restart or destroy the timer, its form or this scheduler: nothing here
-  // is touched afterwards.
-  timer->Fire();
-  return true;
-}
-
-HWND TimerSchedulerWin32::WindowFor(const Form& form) const {
-  const auto route = routes_.find(&form);
-  return route != routes_.end() ? route->second : ownWindow_;
-}
-
-void TimerSchedulerWin32::Arm(Timer& timer, HWND window) {
-  const auto found = running_.find(&timer);
-  if (found != running_.end()) Disarm(found);
-  if (window == nullptr) return;
-  // A fresh id for every start, so a WM_TIMER still queued from before is not taken for a tick
-  // of the restarted timer.
-  while (nextId_ == 0 || byId_.count(nextId_) != 0) ++nextId_;
-  const UINT_PTR id = nextId_++;
-  if (SetTimer(window, id, static_cast<UINT>(timer.Interval()), nullptr) == 0) return;
-  running_[&timer] = {id, window};
-  byId_[id] = &timer;
-}
-
-void TimerSchedulerWin32::Disarm(std::map<const Timer*, Entry>::iterator entry) {
-  KillTimer(entry->second.window, entry->second.id);
-  byId_.erase(entry->second.id);
-  running_.erase(entry);
+  // Set for the next wake-up before any tick runs: a tick may run the message loop for a while.
+  UpdateSystemTimer();
+  // A tick may stop, restart or destroy other timers, their forms or this scheduler.
+  const std::shared_ptr<bool> alive = alive_;
+  for (const auto& [key, started] : due) {
+    if (!*alive) return;
+    const auto still = starts_.find(key);
+    if (still == starts_.end() || still->second != started) continue;
+    reinterpret_cast<Timer*>(key)->Fire();
+  }
 }
 
 LRESULT CALLBACK TimerSchedulerWin32::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -99,15 +90,11 @@ LRESULT CALLBACK TimerSchedulerWin32::WindowProc(HWND hwnd, UINT message, WPARAM
   }
   auto* self = reinterpret_cast<TimerSchedulerWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  switch (message) {
-    case WM_TIMER: return self->OnTimer(hwnd, static_cast<UINT_PTR>(wParam));
-    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_TIMER && wParam == kSystemTimerId) {
+    self->OnWake();
+    return 0;
   }
-}
-
-LRESULT TimerSchedulerWin32::OnTimer(HWND hwnd, UINT_PTR id) {
-  Dispatch(hwnd, id);
-  return 0;
+  return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace zephyr::ui
