@@ -263,7 +263,12 @@ void BalloonWindowWin32::ShowBalloon(MsgFrm& form) {
   // Topmost, on screen, and the window the user works in keeps the focus.
   SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // The picture holds what the parts show, and the window does not clip its children: one paint
+  // of the window puts the whole balloon on screen. The parts paint themselves from then on.
+  for (HWND part = GetWindow(hwnd_, GW_CHILD); part; part = GetWindow(part, GW_HWNDNEXT)) {
+    ValidateRect(part, nullptr);
+  }
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
 }
 
 void BalloonWindowWin32::CloseBalloon(MsgFrm&) { Destroy(); }
@@ -348,6 +353,12 @@ bool BalloonWindowWin32::Compose(const BalloonGeometry& geometry) {
   if (layout.iconVisible && form_.IconCell()) {
     PaintCell(dc.get(), *form_.IconCell(), InFrame(layout, layout.icon));
   }
+  // The labels and the close button as their own windows draw them, so that the balloon's first
+  // paint needs none of theirs.
+  PaintLabel(dc.get(), titleFont_ ? titleFont_ : messageFont_, form_.aTitle.Caption(),
+             InFrame(layout, layout.title));
+  PaintLabel(dc.get(), messageFont_, form_.aMsg.Caption(), InFrame(layout, layout.message));
+  PaintCell(dc.get(), form_.CloseCell(), InFrame(layout, layout.close));
   GdiFlush();
   return true;
 }
@@ -362,6 +373,19 @@ HRGN BalloonWindowWin32::MakeRegion(const BalloonGeometry& geometry) const {
     CombineRgn(region, region, tail.get(), RGN_OR);
   }
   return region;
+}
+
+// What a left-aligned static control without prefixes draws: its text on the balloon's colour,
+// wrapped at its width.
+void BalloonWindowWin32::PaintLabel(HDC dc, HFONT font, const std::string& text,
+                                    const Rect& bounds) const {
+  RECT area{bounds.x, bounds.y, bounds.x + bounds.width, bounds.y + bounds.height};
+  GdiSelection selected(dc, font);
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, form_.BackColor());
+  SetTextColor(dc, RGB(0, 0, 0));
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
+            DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX);
 }
 
 void BalloonWindowWin32::PaintCell(HDC dc, int cell, const Rect& bounds) {

@@ -74,6 +74,7 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
   bool Compose(const BalloonGeometry& geometry);
   HRGN MakeRegion(const BalloonGeometry& geometry) const;
   void PaintCell(HDC dc, int cell, const Rect& bounds);
+  void PaintLabel(HDC dc, HFONT font, const std::string& text, const Rect& bounds) const;
   void LoadResources();
   HBITMAP IconBitmap(int cell);
   void Destroy();
