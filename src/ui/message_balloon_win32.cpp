@@ -375,6 +375,12 @@ HRGN BalloonWindowWin32::MakeRegion(const BalloonGeometry& geometry) const {
   return region;
 }
 
+// Black on the balloon's colour: the labels' windows and their picture in the balloon's alike.
+void BalloonWindowWin32::UseLabelColors(HDC dc) const {
+  SetBkColor(dc, form_.BackColor());
+  SetTextColor(dc, RGB(0, 0, 0));
+}
+
 // What a left-aligned static control without prefixes draws: its text on the balloon's colour,
 // wrapped at its width.
 void BalloonWindowWin32::PaintLabel(HDC dc, HFONT font, const std::string& text,
@@ -382,8 +388,7 @@ void BalloonWindowWin32::PaintLabel(HDC dc, HFONT font, const std::string& text,
   RECT area{bounds.x, bounds.y, bounds.x + bounds.width, bounds.y + bounds.height};
   GdiSelection selected(dc, font);
   SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, form_.BackColor());
-  SetTextColor(dc, RGB(0, 0, 0));
+  UseLabelColors(dc);
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
             DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX);
 }
@@ -436,9 +441,7 @@ LRESULT CALLBACK BalloonWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM 
     // The labels on the balloon's colour.
     case WM_CTLCOLORSTATIC:
       if (self && self->backBrush_) {
-        const auto dc = reinterpret_cast<HDC>(wParam);
-        SetBkColor(dc, self->form_.BackColor());
-        SetTextColor(dc, RGB(0, 0, 0));
+        self->UseLabelColors(reinterpret_cast<HDC>(wParam));
         return reinterpret_cast<LRESULT>(self->backBrush_);
       }
       break;

@@ -75,6 +75,7 @@ class BalloonWindowWin32 final : public BalloonWindowHost {
   HRGN MakeRegion(const BalloonGeometry& geometry) const;
   void PaintCell(HDC dc, int cell, const Rect& bounds);
   void PaintLabel(HDC dc, HFONT font, const std::string& text, const Rect& bounds) const;
+  void UseLabelColors(HDC dc) const;
   void LoadResources();
   HBITMAP IconBitmap(int cell);
   void Destroy();

@@ -370,12 +370,12 @@ HWND MoviePlayerWindow::ButtonWindow(int item) const {
 void MoviePlayerWindow::MakeButtonsAfterPaint() {
   if (!buttonsPending_) return;
   buttonsPending_ = false;
-  const std::vector<HWND> before = buttons_;
+  // No button is made while they wait: every one made now is new.
   const HRGN pending = CreateRectRgn(0, 0, 0, 0);
   const bool anyPending = pending && GetUpdateRgn(hwnd_, pending, FALSE) > NULLREGION;
   CreateShownButtons(true);
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    if (!buttons_[i] || before[i]) continue;
+    if (!buttons_[i]) continue;
     SetWindowPos(buttons_[i], nullptr, 0, 0, 0, 0,
                  SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
                      SWP_NOREDRAW);
